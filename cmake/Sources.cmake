@@ -1,0 +1,25 @@
+# Source sets are found by name, so a new file needs no edit here:
+#   src/**/*_win.cpp     Windows side only
+#   src/**/*_posix.cpp   native (POSIX) side only
+#   src/ui/**, src/app/main_win.cpp   the Windows program (not in the libraries)
+#   everything else in src/**/*.cpp   portable core
+file(GLOB_RECURSE _all CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*.cpp)
+set(KV_CORE_SOURCES "")
+set(KV_PLATFORM_SOURCES "")
+set(KV_GUI_SOURCES "")
+foreach(f IN LISTS _all)
+  if(f MATCHES "/src/ui/" OR f MATCHES "/src/app/main_win\\.cpp$")
+    list(APPEND KV_GUI_SOURCES ${f})
+  elseif(f MATCHES "_win\\.cpp$")
+    if(KV_WINDOWS)
+      list(APPEND KV_PLATFORM_SOURCES ${f})
+    endif()
+  elseif(f MATCHES "_posix\\.cpp$")
+    if(NOT KV_WINDOWS)
+      list(APPEND KV_PLATFORM_SOURCES ${f})
+    endif()
+  else()
+    list(APPEND KV_CORE_SOURCES ${f})
+  endif()
+endforeach()
+list(REMOVE_ITEM KV_GUI_SOURCES ${CMAKE_SOURCE_DIR}/src/app/main_win.cpp)
