@@ -46,7 +46,7 @@ enum class Kind { Blank, Section, Key };
 struct Parsed {
     Kind kind = Kind::Blank;
     std::string_view name;                    // section or key name, trimmed
-    std::optional<std::size_t> value_offset;  // offset of the byte after "=" within the line
+    std::optional<std::size_t> value_offset;  // where the value starts within the line
     std::string_view value;                   // trimmed value
 };
 
@@ -70,7 +70,9 @@ Parsed parse(std::string_view line) {
     }
     p.name = trim(t.substr(0, eq));
     p.value = trim(t.substr(eq + 1));
-    p.value_offset = static_cast<std::size_t>(t.data() - line.data()) + eq + 1;
+    // A rewrite replaces the value itself and keeps the blanks the user put before it.
+    p.value_offset = p.value.empty() ? static_cast<std::size_t>(t.data() - line.data()) + eq + 1
+                                     : static_cast<std::size_t>(p.value.data() - line.data());
     return p;
 }
 
@@ -83,6 +85,8 @@ struct SectionSpan {
 
 std::optional<SectionSpan> find_section(std::string_view text, std::string_view section) {
     std::optional<SectionSpan> span;
+    // The empty name stands for the lines before the first section header, as the system reads it.
+    if (section.empty()) span = SectionSpan{0, 0, 0};
     for (auto line = next_line(text, 0); line; line = next_line(text, line->end)) {
         Parsed p = parse(text.substr(line->begin, line->content_end - line->begin));
         if (span) {
@@ -91,7 +95,7 @@ std::optional<SectionSpan> find_section(std::string_view text, std::string_view 
                 span->last_content_end = line->content_end;
                 span->last_line_end = line->end;
             }
-        } else if (p.kind == Kind::Section && same_name(p.name, section)) {
+        } else if (p.kind == Kind::Section && !p.name.empty() && same_name(p.name, section)) {
             span = SectionSpan{line->end, line->content_end, line->end};
         }
     }
@@ -126,11 +130,11 @@ std::string get(std::string_view text, std::string_view section, std::string_vie
     return std::string(v);
 }
 
-std::string put(std::string_view text, std::string_view section, std::string_view key, std::string_view value) {
-    const std::string_view sec = trim(section);
-    const std::string_view k = trim(key);
+namespace {
+std::string put_unterminated(std::string_view text, std::string_view sec, std::string_view k,
+                             std::string_view value) {
     std::string out;
-    out.reserve(text.size() + section.size() + key.size() + value.size() + 8);
+    out.reserve(text.size() + sec.size() + k.size() + value.size() + 8);
 
     auto span = find_section(text, sec);
     if (span) {
@@ -161,6 +165,15 @@ std::string put(std::string_view text, std::string_view section, std::string_vie
     if (!out.empty() && out.back() != '\n') out.append("\r\n");
     out.append("[").append(sec).append("]\r\n");
     out.append(k).append("=").append(value).append("\r\n");
+    return out;
+}
+}  // namespace
+
+std::string put(std::string_view text, std::string_view section, std::string_view key, std::string_view value) {
+    const std::string_view sec = trim(section);
+    const std::string_view k = trim(key);
+    std::string out = put_unterminated(text, sec, k, value);
+    if (!out.empty() && out.back() != '\n') out.append("\r\n");
     return out;
 }
 

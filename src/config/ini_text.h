@@ -18,7 +18,8 @@ std::string get(std::string_view text, std::string_view section, std::string_vie
 
 // `text` with one value stored. An existing key has its value replaced on its own line; a missing key is added
 // after the last line of its section; a missing section is appended at the end. Every other byte is kept,
-// except that a last line without a line end gets CR LF before anything is appended after it.
+// except that the text always ends with a line end afterwards (CR LF where one was missing), as the system's
+// profile writer leaves it.
 std::string put(std::string_view text, std::string_view section, std::string_view key, std::string_view value);
 
 }  // namespace kv::ini
