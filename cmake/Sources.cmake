@@ -1,15 +1,14 @@
 # Source sets are found by name, so a new file needs no edit here:
-#   src/**/*_win.cpp     Windows side only
+#   src/**/*_win.cpp     Windows side only (system calls, windows and controls)
 #   src/**/*_posix.cpp   native (POSIX) side only
-#   src/ui/**, src/app/main_win.cpp   the Windows program (not in the libraries)
-#   everything else in src/**/*.cpp   portable core
+#   everything else in src/**/*.cpp   the portable core (no <windows.h>)
+#   src/app/main_win.cpp is the launcher's entry point and goes into the executable alone.
 file(GLOB_RECURSE _all CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*.cpp)
 set(KV_CORE_SOURCES "")
 set(KV_PLATFORM_SOURCES "")
-set(KV_GUI_SOURCES "")
 foreach(f IN LISTS _all)
-  if(f MATCHES "/src/ui/" OR f MATCHES "/src/app/main_win\\.cpp$")
-    list(APPEND KV_GUI_SOURCES ${f})
+  if(f MATCHES "/src/app/main_win\\.cpp$")
+    continue()
   elseif(f MATCHES "_win\\.cpp$")
     if(KV_WINDOWS)
       list(APPEND KV_PLATFORM_SOURCES ${f})
@@ -22,4 +21,3 @@ foreach(f IN LISTS _all)
     list(APPEND KV_CORE_SOURCES ${f})
   endif()
 endforeach()
-list(REMOVE_ITEM KV_GUI_SOURCES ${CMAKE_SOURCE_DIR}/src/app/main_win.cpp)
