@@ -1,10 +1,61 @@
+// Start-up: platform set-up, the program-wide objects, the main window, and the message loop.
 #include <windows.h>
+#include <commctrl.h>
+#include <ole2.h>
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = instance;
-    wc.lpszClassName = L"Korvalen";
-    return RegisterClassExW(&wc) ? 0 : 1;
+#include <cstdlib>
+#include <vector>
+
+#include "app/launcher_state_win.h"
+#include "platform/paths.h"
+#include "ui/main_window_win.h"
+
+namespace {
+
+void record_launcher_dir() {
+    std::vector<wchar_t> buf(32768);
+    const DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+    const std::wstring dir = kv::directory_of(std::wstring(buf.data(), n));
+    kv::set_launcher_dir(dir);
+    // "D:" alone would mean the drive's current folder: the root is meant.
+    const std::wstring cwd = (dir.size() == 2 && dir[1] == L':') ? dir + L"\\" : dir;
+    SetCurrentDirectoryW(cwd.c_str());
+}
+
+void exit_routine() { kv::release_program_objects(); }
+
+int run() {
+    const HRESULT ole = OleInitialize(nullptr);
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS | ICC_LINK_CLASS};
+    InitCommonControlsEx(&icc);
+    record_launcher_dir();
+    kv::create_program_objects();
+    std::atexit(exit_routine);
+
+    int code = 0;
+    {
+        kv::ui::MainWindow main_window;
+        if (main_window.create()) {
+            main_window.show_centred();
+            MSG msg;
+            while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+            code = static_cast<int>(msg.wParam);
+        }
+    }
+    kv::release_program_objects();
+    if (SUCCEEDED(ole)) OleUninitialize();
+    return code;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    try {
+        return run();
+    } catch (...) {
+        return 1;
+    }
 }

@@ -15,6 +15,9 @@ public:
 
     HWND hwnd() const { return hwnd_; }
 
+    // Registers a child-control class served by this procedure (no background brush, double-clicks on).
+    static bool register_class_for_controls(const wchar_t* class_name);
+
 protected:
     // Registers `class_name` once with this procedure; `configure` fills the other fields.
     static bool register_class(const wchar_t* class_name, void (*configure)(WNDCLASSEXW&));

@@ -23,6 +23,13 @@ bool Window::register_class(const wchar_t* class_name, void (*configure)(WNDCLAS
     return RegisterClassExW(&wc) != 0;
 }
 
+bool Window::register_class_for_controls(const wchar_t* class_name) {
+    return register_class(class_name, [](WNDCLASSEXW& wc) {
+        wc.style = CS_DBLCLKS;
+        wc.hbrBackground = nullptr;
+    });
+}
+
 HWND Window::create(DWORD ex_style, const wchar_t* class_name, const wchar_t* title, DWORD style, int x, int y,
                     int w, int h, HWND parent, HMENU menu) {
     return CreateWindowExW(ex_style, class_name, title, style, x, y, w, h, parent, menu, GetModuleHandleW(nullptr),

@@ -1,0 +1,24 @@
+#include "app/startup_rules.h"
+
+#include "config/config.h"
+
+namespace kv {
+
+SwitchValue parse_switch(std::string_view stored) {
+    if (stored == kSwitchOn) return SwitchValue::On;
+    if (stored == kSwitchOff) return SwitchValue::Off;
+    return SwitchValue::Unset;
+}
+
+ResolutionTexts resolution_texts(std::string_view stored_width, std::string_view stored_height, int screen_width,
+                                 int screen_height) {
+    if (!stored_width.empty() || !stored_height.empty())
+        return {std::string(stored_width), std::string(stored_height)};
+    return {std::to_string(screen_width), std::to_string(screen_height)};
+}
+
+std::wstring version_line(std::wstring_view client_version) {
+    return L"登录器:" + std::wstring(client_version) + L" 启动器:v2.5 软件作者:Talvern";
+}
+
+}  // namespace kv
