@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# The main window's start-up and shutdown: the first start, loading stored settings, the check boxes' clicks,
+# the close request, the window's outline and size, and bad settings files.
+source "$(dirname "$0")/lib.sh"
+
+read -r SW SH <<< "$(screen_size)"
+
+echo "first start writes the default file and shows the layout states"
+G=$(e2e_game_dir first)
+e2e_start_launcher "$G"
+sleep 0.5
+check "default settings file, byte for byte" "$(default_config_text | od -An -c)" "$(od -An -c < "$G/BF_config.ini")"
+check "X shows the screen width" "$SW" "$(drv get X)"
+check "Y shows the screen height" "$SH" "$(drv get Y)"
+s=$(drv state CKMS); check "CKMS unchecked" "0" "$(field checked "$s")"
+s=$(drv state TGDH); check "TGDH unchecked" "0" "$(field checked "$s")"
+s=$(drv state 本地启动器); check "本地启动器 shown" "1 1" "$(field visible "$s") $(field enabled "$s")"
+s=$(drv state 更新启动器); check "更新启动器 hidden" "0" "$(field visible "$s")"
+w=$(drv window)
+check "window size 501 x 295" "501 295" "$(field w "$w") $(field h "$w")"
+check "outline is a complex region" "complex" "$(field region "$w")"
+check "window centred" "$(( (SW - 501) / 2 )) $(( (SH - 295) / 2 ))" "$(field x "$w") $(field y "$w")"
+check "tray icon present" "present=1" "$(drv tray)"
+check "client path in 编辑框2" "$(printf 'Z:%s\\BF2.exe' "$(printf '%s' "$G" | sed 's#/#\\#g')")" "$(drv get 编辑框2)"
+check "version line not loaded on the first start" "Powered by Talvern" "$(drv get 版本号)"
+check "title text" "Korvalen(联合版)" "$(drv get 透明标签2)"
+s=$(drv state 编辑框2); check "编辑框2 lies in the cut-away band" "5 8" "$(field x "$s") $(field y "$s")"
+s=$(drv state wangluo_banben); check "wangluo_banben hidden" "0" "$(field visible "$s")"
+check "注册表 holds the default text" "$(default_config_text | tr -d '\r')" "$(drv get 注册表 | tr -d '\r')"
+sleep 1.2
+check_match "clock line ticks" '^[0-9]{4}年[0-9]{1,2}月[0-9]{1,2}日' "$(drv get 编辑框4)"
+e2e_shot main-first-start
+
+echo "a close request stores both switches"
+drv click TGDH >/dev/null
+check "a click on TGDH writes at once" "open" "$(ini_value "$G/BF_config.ini" dh_kg data)"
+# The user edits the file by hand meanwhile; closing stores the boxes' states again.
+sed -i 's/^data=close\r$/data=junk\r/' "$G/BF_config.ini"
+drv close >/dev/null
+e2e_wait_launcher_exit
+check "launcher exits after a close request" "0" "$E2E_EXIT"
+check "closing stored TGDH" "open" "$(ini_value "$G/BF_config.ini" dh_kg data)"
+check "closing stored CKMS" "close" "$(ini_value "$G/BF_config.ini" ck_kg data)"
+check "the other values stay as they were" "junk" "$(ini_value "$G/BF_config.ini" bf_update data)"
+
+echo "second start loads the defaults"
+G=$(e2e_game_dir second)
+default_config_text > "$G/BF_config.ini"
+e2e_start_launcher "$G"
+s=$(drv state 本地启动器); check "本地启动器 shown and enabled" "1 1" "$(field visible "$s") $(field enabled "$s")"
+s=$(drv state 更新启动器); check "更新启动器 hidden and disabled" "0 0" "$(field visible "$s") $(field enabled "$s")"
+check "CKMS unchecked" "0" "$(field checked "$(drv state CKMS)")"
+check "TGDH unchecked" "0" "$(field checked "$(drv state TGDH)")"
+check "X, Y from the screen when both stored values are empty" "$SW $SH" "$(drv get X) $(drv get Y)"
+check "version line" "登录器:UN-20160324 启动器:v2.5 软件作者:Talvern" "$(drv get 版本号)"
+check "site title from the file" "Ostrel" "$(drv get bfbiaoti)"
+check "update host label" "$(ini_value "$G/BF_config.ini" bf2_down ip)" "$(drv get 透明标签5)"
+check "the file is not rewritten by a start" "$(default_config_text | od -An -c)" "$(od -An -c < "$G/BF_config.ini")"
+e2e_shot main-second-start
+drv click CKMS >/dev/null
+check "a click on CKMS writes at once" "open" "$(ini_value "$G/BF_config.ini" ck_kg data)"
+drv click CKMS >/dev/null
+check "a second click stores close" "close" "$(ini_value "$G/BF_config.ini" ck_kg data)"
+e2e_stop_launcher
+
+echo "stored open values check the boxes and swap the start buttons"
+G=$(e2e_game_dir open)
+default_config_text | sed 's/^data=close\r$/data=open\r/' > "$G/BF_config.ini"
+e2e_start_launcher "$G"
+check "CKMS checked" "1" "$(field checked "$(drv state CKMS)")"
+check "TGDH checked" "1" "$(field checked "$(drv state TGDH)")"
+s=$(drv state 本地启动器); check "本地启动器 hidden and disabled" "0 0" "$(field visible "$s") $(field enabled "$s")"
+s=$(drv state 更新启动器); check "更新启动器 shown and enabled" "1 1" "$(field visible "$s") $(field enabled "$s")"
+e2e_shot main-open-switches
+e2e_stop_launcher
+
+echo "Open, empty and other values leave the layout states; a stored width alone"
+G=$(e2e_game_dir other)
+printf '[ck_kg]\r\ndata=OPEN\r\n[dh_kg]\r\ndata=\r\n[bf_update]\r\ndata=Open\r\n[bf_X]\r\ndata=1024\r\n[bf_Y]\r\ndata=\r\n' > "$G/BF_config.ini"
+e2e_start_launcher "$G"
+check "CKMS keeps its layout state" "0" "$(field checked "$(drv state CKMS)")"
+check "TGDH keeps its layout state" "0" "$(field checked "$(drv state TGDH)")"
+s=$(drv state 本地启动器); check "本地启动器 as laid out" "1 1" "$(field visible "$s") $(field enabled "$s")"
+s=$(drv state 更新启动器); check "更新启动器 as laid out" "0" "$(field visible "$s")"
+check "X holds the stored 1024, Y stays empty" "1024|" "$(drv get X)|$(drv get Y)"
+check "missing keys read empty: version line" "登录器: 启动器:v2.5 软件作者:Talvern" "$(drv get 版本号)"
+e2e_stop_launcher
+
+echo "a settings file full of garbage never stops the launcher"
+G=$(e2e_game_dir garbage)
+head -c 4096 /dev/urandom > "$G/BF_config.ini"
+cp "$G/BF_config.ini" "$G/before.bin"
+e2e_start_launcher "$G"
+check "window shown" "1" "$(field visible "$(drv window)")"
+check "nothing written at start-up" "" "$(cmp -s "$G/BF_config.ini" "$G/before.bin" || echo changed)"
+e2e_stop_launcher
+
+echo "a read-only folder: the first start cannot write the file and carries on"
+G=$(e2e_game_dir readonly)
+mkdir "$G/BF_config.ini"   # a folder in the file's place: no write can succeed, even as root
+e2e_start_launcher "$G"
+check "window shown" "1" "$(field visible "$(drv window)")"
+check "X shows the screen width" "$SW" "$(drv get X)"
+drv click CKMS >/dev/null
+check "a click with no writable file is lost silently" "1" "$(field visible "$(drv window)")"
+e2e_stop_launcher
+
+echo "launcher at the root of a drive"
+G=$(e2e_game_dir root)
+ln -sfn "$G" "$WINEPREFIX/dosdevices/r:"
+e2e_start_launcher "$G" 'R:\Korvalen.exe'
+check "client path is the drive alone plus \\BF2.exe" 'R:\BF2.exe' "$(drv get 编辑框2)"
+check "settings file written at the root" "yes" "$([ -f "$G/BF_config.ini" ] && echo yes)"
+e2e_stop_launcher
+rm -f "$WINEPREFIX/dosdevices/r:"
+
+e2e_finish
