@@ -32,7 +32,7 @@ const Piece* SegmentPlan::owned_by(int conn) const {
     return nullptr;
 }
 
-std::optional<Assignment> SegmentPlan::acquire(int conn) {
+std::optional<Assignment> SegmentPlan::acquire(int conn, bool allow_split) {
     if (conn < 0) return std::nullopt;
     if (Piece* mine = owned_by(conn)) {
         if (mine->left() > 0) return std::nullopt;
@@ -52,7 +52,7 @@ std::optional<Assignment> SegmentPlan::acquire(int conn) {
         free_piece->owner = conn;
         return Assignment{free_piece->pos, free_piece->end, false};
     }
-    if (!largest || largest->left() < 2 * min_split_) return std::nullopt;
+    if (!allow_split || !largest || largest->left() < 2 * min_split_) return std::nullopt;
     std::int64_t mid = largest->pos + largest->left() / 2;
     const std::int64_t aligned = mid / kSplitAlign * kSplitAlign;
     if (aligned - largest->pos >= min_split_) mid = aligned;

@@ -39,8 +39,8 @@ public:
     const std::vector<Piece>& pieces() const { return pieces_; }
 
     // A part for `conn`, which must have nothing left to fetch (a finished piece is let go): the lowest unowned piece with bytes left, else the back
-    // half of the largest owned remainder. nullopt when neither exists.
-    std::optional<Assignment> acquire(int conn);
+    // half of the largest owned remainder (only with `allow_split`). nullopt when neither exists.
+    std::optional<Assignment> acquire(int conn, bool allow_split = true);
     // `conn` has reached the end of its piece; its data stream goes on, so it takes the piece that starts
     // exactly there when no one owns it and nothing of it was fetched yet.
     std::optional<Assignment> extend(int conn);

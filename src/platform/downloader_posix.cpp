@@ -1,0 +1,66 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/downloader_file.h"
+
+namespace kv::download {
+
+OutputFile::~OutputFile() { close(); }
+
+OutputFile::OutputFile(OutputFile&& other) noexcept : handle_(other.handle_) { other.handle_ = kInvalid; }
+
+OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
+    if (this != &other) {
+        close();
+        handle_ = other.handle_;
+        other.handle_ = kInvalid;
+    }
+    return *this;
+}
+
+FileError OutputFile::open(const std::string& path, bool exclusive) {
+    close();
+    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (exclusive ? O_EXCL : O_TRUNC);
+    const int fd = ::open(path.c_str(), flags, 0644);
+    if (fd < 0) return errno == EEXIST ? FileError::Exists : FileError::Open;
+    handle_ = fd;
+    return FileError::None;
+}
+
+FileError OutputFile::resize(std::int64_t size) {
+    return ::ftruncate(static_cast<int>(handle_), static_cast<off_t>(size)) == 0 ? FileError::None
+                                                                                 : FileError::Resize;
+}
+
+FileError OutputFile::write_at(const char* data, std::size_t size, std::int64_t offset) {
+    while (size > 0) {
+        const ssize_t n = ::pwrite(static_cast<int>(handle_), data, size, static_cast<off_t>(offset));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return FileError::Write;
+        }
+        if (n == 0) return FileError::Write;
+        data += n;
+        size -= static_cast<std::size_t>(n);
+        offset += n;
+    }
+    return FileError::None;
+}
+
+void OutputFile::close() {
+    if (handle_ != kInvalid) ::close(static_cast<int>(handle_));
+    handle_ = kInvalid;
+}
+
+std::int64_t OutputFile::existing_size(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return -1;
+    return static_cast<std::int64_t>(st.st_size);
+}
+
+bool OutputFile::remove(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+}  // namespace kv::download

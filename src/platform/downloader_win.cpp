@@ -1,0 +1,74 @@
+#include <windows.h>
+
+#include <algorithm>
+
+#include "platform/downloader_file.h"
+#include "platform/text_win.h"
+
+namespace kv::download {
+namespace {
+HANDLE as_handle(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+}  // namespace
+
+OutputFile::~OutputFile() { close(); }
+
+OutputFile::OutputFile(OutputFile&& other) noexcept : handle_(other.handle_) { other.handle_ = kInvalid; }
+
+OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
+    if (this != &other) {
+        close();
+        handle_ = other.handle_;
+        other.handle_ = kInvalid;
+    }
+    return *this;
+}
+
+FileError OutputFile::open(const std::string& path, bool exclusive) {
+    close();
+    const HANDLE h = CreateFileW(utf8_to_wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                 nullptr, exclusive ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD e = GetLastError();
+        return e == ERROR_FILE_EXISTS || e == ERROR_ALREADY_EXISTS ? FileError::Exists : FileError::Open;
+    }
+    handle_ = reinterpret_cast<std::intptr_t>(h);
+    return FileError::None;
+}
+
+FileError OutputFile::resize(std::int64_t size) {
+    FILE_END_OF_FILE_INFO info{};
+    info.EndOfFile.QuadPart = size;
+    return SetFileInformationByHandle(as_handle(handle_), FileEndOfFileInfo, &info, sizeof info) ? FileError::None
+                                                                                                 : FileError::Resize;
+}
+
+FileError OutputFile::write_at(const char* data, std::size_t size, std::int64_t offset) {
+    while (size > 0) {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(static_cast<std::uint64_t>(offset) & 0xFFFFFFFFu);
+        at.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(offset) >> 32);
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+        DWORD written = 0;
+        if (!WriteFile(as_handle(handle_), data, chunk, &written, &at) || written == 0) return FileError::Write;
+        data += written;
+        size -= written;
+        offset += written;
+    }
+    return FileError::None;
+}
+
+void OutputFile::close() {
+    if (handle_ != kInvalid) CloseHandle(as_handle(handle_));
+    handle_ = kInvalid;
+}
+
+std::int64_t OutputFile::existing_size(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(utf8_to_wide(path).c_str(), GetFileExInfoStandard, &data)) return -1;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return -1;
+    return (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+bool OutputFile::remove(const std::string& path) { return DeleteFileW(utf8_to_wide(path).c_str()) != 0; }
+
+}  // namespace kv::download

@@ -1,0 +1,87 @@
+// A thin blocking TCP client socket with time-outs, the same on POSIX and Winsock (started on first use).
+// Calls block for at most their time-out; interrupt() from another thread makes a blocked call on the same
+// socket return at once, which is how a download is stopped promptly.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace kv::net {
+
+enum class Error {
+    None,
+    Resolve,      // the host name has no address
+    Refused,      // nothing listens there
+    Unreachable,  // no route, or the connect failed otherwise
+    TimedOut,
+    Closed,       // the peer closed (or the socket was interrupted)
+    Reset,
+    Stopped,      // the caller's stop flag was raised
+    Io,
+};
+
+const char* error_text(Error error);
+
+struct IoResult {
+    Error error = Error::None;
+    std::size_t bytes = 0;
+    bool ok() const { return error == Error::None; }
+};
+
+class TcpSocket {
+public:
+    TcpSocket() = default;
+    ~TcpSocket();
+    TcpSocket(TcpSocket&& other) noexcept;
+    TcpSocket& operator=(TcpSocket&& other) noexcept;
+    TcpSocket(const TcpSocket&) = delete;
+    TcpSocket& operator=(const TcpSocket&) = delete;
+
+    // Resolves `host` and connects to the first address that answers within `timeout_ms` in all. The wait is
+    // cut short when `stop` becomes true. The send and receive time-outs then apply to every later call.
+    Error connect(const std::string& host, std::uint16_t port, int timeout_ms, int send_timeout_ms,
+                  int receive_timeout_ms, const std::atomic<bool>& stop);
+    // Sends everything or fails.
+    IoResult send_all(const char* data, std::size_t size);
+    // Up to `size` bytes; 0 bytes with Error::Closed when the peer has closed.
+    IoResult receive(char* buffer, std::size_t size);
+    // Shuts the socket down both ways; safe from another thread while send or receive is blocked (the caller
+    // keeps it from overlapping connect, close or destruction).
+    void interrupt();
+    void close();
+    bool is_open() const { return handle_ != kInvalid; }
+    // Time-outs of later send and receive calls; 0 or less waits without limit.
+    void set_timeouts(int send_timeout_ms, int receive_timeout_ms);
+
+private:
+    friend class TcpListener;
+    static constexpr std::uintptr_t kInvalid = ~std::uintptr_t{0};
+    std::uintptr_t handle_ = kInvalid;
+};
+
+// A listening socket on 127.0.0.1, for loopback servers in tests and tools.
+class TcpListener {
+public:
+    TcpListener() = default;
+    ~TcpListener();
+    TcpListener(TcpListener&& other) noexcept;
+    TcpListener& operator=(TcpListener&& other) noexcept;
+    TcpListener(const TcpListener&) = delete;
+    TcpListener& operator=(const TcpListener&) = delete;
+
+    // Port 0 picks a free one.
+    Error listen_loopback(std::uint16_t port = 0);
+    std::uint16_t port() const { return port_; }
+    // Waits up to `timeout_ms` for a connection; Error::TimedOut when none came.
+    Error accept(TcpSocket& out, int timeout_ms);
+    void close();
+
+private:
+    static constexpr std::uintptr_t kInvalid = ~std::uintptr_t{0};
+    std::uintptr_t handle_ = kInvalid;
+    std::uint16_t port_ = 0;
+};
+
+}  // namespace kv::net

@@ -1,0 +1,217 @@
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+#include <algorithm>
+#include <chrono>
+#include <memory>
+
+#include "platform/socket.h"
+
+namespace kv::net {
+namespace {
+
+// Winsock is started once for the process and left running: it is needed until exit.
+bool winsock_ready() {
+    static const bool ready = [] {
+        WSADATA data{};
+        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    }();
+    return ready;
+}
+
+SOCKET sock_of(std::uintptr_t h) { return static_cast<SOCKET>(h); }
+
+void set_timeout(SOCKET s, int option, int ms) {
+    if (ms <= 0) return;
+    const DWORD value = static_cast<DWORD>(ms);
+    setsockopt(s, SOL_SOCKET, option, reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+struct AddrInfoDeleter {
+    void operator()(addrinfo* a) const { freeaddrinfo(a); }
+};
+
+Error from_wsa(int e) {
+    switch (e) {
+        case WSAECONNREFUSED: return Error::Refused;
+        case WSAETIMEDOUT:
+        case WSAEWOULDBLOCK: return Error::TimedOut;
+        case WSAECONNRESET:
+        case WSAECONNABORTED: return Error::Reset;
+        case WSAESHUTDOWN: return Error::Closed;
+        case WSAENETUNREACH:
+        case WSAEHOSTUNREACH: return Error::Unreachable;
+        default: return Error::Io;
+    }
+}
+
+// Waits for a non-blocking connect to finish, in short slices so that `stop` is noticed.
+Error wait_connected(SOCKET s, std::chrono::steady_clock::time_point deadline, const std::atomic<bool>& stop) {
+    for (;;) {
+        if (stop.load(std::memory_order_relaxed)) return Error::Stopped;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
+                                                                               std::chrono::steady_clock::now());
+        if (left.count() <= 0) return Error::TimedOut;
+        const long slice = static_cast<long>(std::min<long long>(left.count(), 50));
+        fd_set writable;
+        fd_set failed;
+        FD_ZERO(&writable);
+        FD_ZERO(&failed);
+        FD_SET(s, &writable);
+        FD_SET(s, &failed);
+        timeval tv{slice / 1000, (slice % 1000) * 1000};
+        const int r = select(0, nullptr, &writable, &failed, &tv);
+        if (r == SOCKET_ERROR) return Error::Io;
+        if (r == 0) continue;
+        if (FD_ISSET(s, &writable)) return Error::None;
+        int err = 0;
+        int len = sizeof err;
+        getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&err), &len);
+        return err == 0 ? Error::Unreachable : from_wsa(err);
+    }
+}
+
+}  // namespace
+
+TcpSocket::~TcpSocket() { close(); }
+
+TcpSocket::TcpSocket(TcpSocket&& other) noexcept : handle_(other.handle_) { other.handle_ = kInvalid; }
+
+TcpSocket& TcpSocket::operator=(TcpSocket&& other) noexcept {
+    if (this != &other) {
+        close();
+        handle_ = other.handle_;
+        other.handle_ = kInvalid;
+    }
+    return *this;
+}
+
+void TcpSocket::close() {
+    if (handle_ != kInvalid) closesocket(sock_of(handle_));
+    handle_ = kInvalid;
+}
+
+void TcpSocket::interrupt() {
+    if (handle_ != kInvalid) shutdown(sock_of(handle_), SD_BOTH);
+}
+
+Error TcpSocket::connect(const std::string& host, std::uint16_t port, int timeout_ms, int send_timeout_ms,
+                         int receive_timeout_ms, const std::atomic<bool>& stop) {
+    close();
+    if (!winsock_ready()) return Error::Io;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeout_ms, 1));
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_NUMERICSERV;
+    addrinfo* raw = nullptr;
+    const std::string service = std::to_string(port);
+    if (getaddrinfo(host.c_str(), service.c_str(), &hints, &raw) != 0 || !raw) return Error::Resolve;
+    std::unique_ptr<addrinfo, AddrInfoDeleter> list(raw);
+    Error last = Error::Unreachable;
+    for (addrinfo* a = list.get(); a; a = a->ai_next) {
+        const SOCKET s = ::socket(a->ai_family, a->ai_socktype, a->ai_protocol);
+        if (s == INVALID_SOCKET) continue;
+        handle_ = static_cast<std::uintptr_t>(s);
+        u_long non_blocking = 1;
+        ioctlsocket(s, FIONBIO, &non_blocking);
+        Error e = Error::None;
+        if (::connect(s, a->ai_addr, static_cast<int>(a->ai_addrlen)) != 0) {
+            const int err = WSAGetLastError();
+            e = err == WSAEWOULDBLOCK ? wait_connected(s, deadline, stop) : from_wsa(err);
+        }
+        if (e == Error::None) {
+            non_blocking = 0;
+            ioctlsocket(s, FIONBIO, &non_blocking);
+            set_timeout(s, SO_SNDTIMEO, send_timeout_ms);
+            set_timeout(s, SO_RCVTIMEO, receive_timeout_ms);
+            return Error::None;
+        }
+        close();
+        last = e;
+        if (e == Error::Stopped || e == Error::TimedOut) break;
+    }
+    return last;
+}
+
+IoResult TcpSocket::send_all(const char* data, std::size_t size) {
+    std::size_t sent = 0;
+    while (sent < size) {
+        const int chunk = static_cast<int>(std::min<std::size_t>(size - sent, 1 << 30));
+        const int n = ::send(sock_of(handle_), data + sent, chunk, 0);
+        if (n == SOCKET_ERROR) return {from_wsa(WSAGetLastError()), sent};
+        sent += static_cast<std::size_t>(n);
+    }
+    return {Error::None, sent};
+}
+
+IoResult TcpSocket::receive(char* buffer, std::size_t size) {
+    const int chunk = static_cast<int>(std::min<std::size_t>(size, 1 << 30));
+    const int n = ::recv(sock_of(handle_), buffer, chunk, 0);
+    if (n > 0) return {Error::None, static_cast<std::size_t>(n)};
+    if (n == 0) return {Error::Closed, 0};
+    return {from_wsa(WSAGetLastError()), 0};
+}
+
+void TcpSocket::set_timeouts(int send_timeout_ms, int receive_timeout_ms) {
+    set_timeout(sock_of(handle_), SO_SNDTIMEO, send_timeout_ms);
+    set_timeout(sock_of(handle_), SO_RCVTIMEO, receive_timeout_ms);
+}
+
+TcpListener::~TcpListener() { close(); }
+
+TcpListener::TcpListener(TcpListener&& other) noexcept : handle_(other.handle_), port_(other.port_) {
+    other.handle_ = kInvalid;
+}
+
+TcpListener& TcpListener::operator=(TcpListener&& other) noexcept {
+    if (this != &other) {
+        close();
+        handle_ = other.handle_;
+        port_ = other.port_;
+        other.handle_ = kInvalid;
+    }
+    return *this;
+}
+
+void TcpListener::close() {
+    if (handle_ != kInvalid) closesocket(sock_of(handle_));
+    handle_ = kInvalid;
+}
+
+Error TcpListener::listen_loopback(std::uint16_t port) {
+    close();
+    if (!winsock_ready()) return Error::Io;
+    const SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (s == INVALID_SOCKET) return Error::Io;
+    handle_ = static_cast<std::uintptr_t>(s);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(port);
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int len = sizeof addr;
+    if (::bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(s, 64) != 0 ||
+        ::getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+        close();
+        return Error::Io;
+    }
+    port_ = ntohs(addr.sin_port);
+    return Error::None;
+}
+
+Error TcpListener::accept(TcpSocket& out, int timeout_ms) {
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(sock_of(handle_), &readable);
+    timeval tv{timeout_ms / 1000, (timeout_ms % 1000) * 1000};
+    const int r = select(0, &readable, nullptr, nullptr, &tv);
+    if (r == 0) return Error::TimedOut;
+    if (r == SOCKET_ERROR) return Error::Io;
+    const SOCKET s = ::accept(sock_of(handle_), nullptr, nullptr);
+    if (s == INVALID_SOCKET) return Error::Io;
+    out.close();
+    out.handle_ = static_cast<std::uintptr_t>(s);
+    return Error::None;
+}
+
+}  // namespace kv::net

@@ -1,0 +1,576 @@
+// The download engine against a loopback server of our own, healthy and faulty.
+#include "platform/downloader.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <set>
+#include <thread>
+#include <vector>
+
+#include "support/lib/http_test_server.h"
+#include "support/lib/temp_dir.h"
+
+// GCC warns about members left out of designated initializers even though they have defaults (GCC bug 96868);
+// leaving them out is the point of Resource's defaults.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
+namespace kv {
+namespace {
+
+using test::HttpTestServer;
+using test::pattern_body;
+using test::Resource;
+using Clock = std::chrono::steady_clock;
+
+struct Note {
+    DownloadEvent kind;
+    int conn;  // -1 without a connection
+    std::int32_t value;
+    std::int32_t extra;
+    std::thread::id thread;
+};
+
+// Collects notifications; FileExists is answered with `file_exists_answer`.
+class Recorder {
+public:
+    DownloadNotifyRoutine routine() {
+        return [this](DownloadEvent kind, const DownloadConnection* c, std::int32_t value, std::int32_t extra,
+                      const DownloadTaskInfo* task) -> std::int32_t {
+            std::lock_guard g(lock_);
+            notes_.push_back({kind, c ? c->index : -1, value, extra, std::this_thread::get_id()});
+            if (task) {
+                last_info_ = *task;
+            }
+            if (kind == DownloadEvent::BytesReceived && on_bytes) on_bytes();
+            return kind == DownloadEvent::FileExists ? file_exists_answer : 0;
+        };
+    }
+    std::vector<Note> notes() const {
+        std::lock_guard g(lock_);
+        return notes_;
+    }
+    std::vector<Note> of(DownloadEvent kind) const {
+        std::vector<Note> out;
+        for (const Note& n : notes()) {
+            if (n.kind == kind) out.push_back(n);
+        }
+        return out;
+    }
+    DownloadTaskInfo last_info() const {
+        std::lock_guard g(lock_);
+        return last_info_;
+    }
+    std::int64_t bytes() const {
+        std::int64_t sum = 0;
+        for (const Note& n : of(DownloadEvent::BytesReceived)) sum += n.value;
+        return sum;
+    }
+
+    std::int32_t file_exists_answer = kFileExistsSaveElsewhere;
+    std::function<void()> on_bytes;
+
+private:
+    mutable std::mutex lock_;
+    std::vector<Note> notes_;
+    DownloadTaskInfo last_info_;
+};
+
+class DownloaderTest : public testing::Test {
+protected:
+    DownloadTaskParams params(const std::string& path, int connections = 1) {
+        DownloadTaskParams p;
+        p.TaskKind = 4096;
+        p.Url = server.url(path);
+        p.SavePath = (dir / "out.bin").string();
+        p.Connections = connections;
+        p.ConnectTimeoutMs = 2000;
+        p.SendTimeoutMs = 2000;
+        p.ReceiveTimeoutMs = 2000;
+        p.StopWaitMs = 500;
+        p.ReceiveBlockSize = 10240;
+        p.NotifyRoutine = rec.routine();
+        return p;
+    }
+    // Runs a task to its end; the outcome as TaskEnded's extra reported it.
+    DownloadOutcome run(const DownloadTaskParams& p) {
+        EXPECT_TRUE(engine.add_task(p));
+        EXPECT_TRUE(engine.wait(20000)) << "the task did not end";
+        const auto ended = rec.of(DownloadEvent::TaskEnded);
+        EXPECT_EQ(ended.size(), 1u);
+        return ended.empty() ? DownloadOutcome::Failed : static_cast<DownloadOutcome>(ended.back().extra);
+    }
+    std::string saved() const { return test::read_bytes(dir / "out.bin"); }
+    bool saved_exists() const { return std::filesystem::exists(dir / "out.bin"); }
+
+    HttpTestServer server;
+    test::TempDir dir;
+    Recorder rec;
+    Downloader engine;
+};
+
+// TaskEnded is the last notification, every notification but FileExists comes from one thread, and per
+// connection the order is ConnectionStarted, parts and bytes, then one ConnectionEnded/Failed.
+void expect_well_ordered(const std::vector<Note>& notes) {
+    ASSERT_FALSE(notes.empty());
+    EXPECT_EQ(notes.back().kind, DownloadEvent::TaskEnded);
+    const std::thread::id task_thread = notes.back().thread;
+    EXPECT_NE(task_thread, std::this_thread::get_id());
+    std::map<int, bool> open;
+    for (std::size_t i = 0; i < notes.size(); ++i) {
+        const Note& n = notes[i];
+        SCOPED_TRACE(testing::Message() << "note " << i << " kind " << static_cast<int>(n.kind) << " conn " << n.conn);
+        if (n.kind != DownloadEvent::FileExists) {
+            EXPECT_EQ(n.thread, task_thread);
+        }
+        if (n.kind == DownloadEvent::TaskEnded) {
+            EXPECT_EQ(i, notes.size() - 1);
+        }
+        switch (n.kind) {
+            case DownloadEvent::ConnectionStarted:
+                EXPECT_FALSE(open[n.conn]);
+                open[n.conn] = true;
+                break;
+            case DownloadEvent::SegmentStarted:
+            case DownloadEvent::SegmentTakenOver:
+            case DownloadEvent::BytesReceived:
+                EXPECT_TRUE(open[n.conn]);
+                break;
+            case DownloadEvent::ConnectionEnded:
+            case DownloadEvent::ConnectionFailed:
+                EXPECT_TRUE(open[n.conn]);
+                open[n.conn] = false;
+                break;
+            default:
+                break;
+        }
+    }
+    for (const auto& [conn, is_open] : open) EXPECT_FALSE(is_open) << "connection " << conn << " never ended";
+}
+
+TEST_F(DownloaderTest, SendsTheRequestExactly) {
+    server.add("/ostrel/BF2.exe", Resource{.body = "hello"});
+    ASSERT_EQ(run(params("/ostrel/BF2.exe")), DownloadOutcome::Complete);
+    const auto reqs = server.requests();
+    ASSERT_EQ(reqs.size(), 1u);
+    const std::string host = "127.0.0.1:" + std::to_string(server.port());
+    EXPECT_EQ(reqs[0].head,
+              "GET /ostrel/BF2.exe HTTP/1.1\r\n"
+              "Host: " + host + "\r\n"
+              "Accept: */*\r\n"
+              "Referer: http://" + host + "/ostrel/\r\n"
+              "User-Agent: Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)\r\n"
+              "Pragma: no-cache\r\n"
+              "Cache-Control: no-cache\r\n"
+              "Range: bytes=0-\r\n"
+              "Connection: close\r\n"
+              "\r\n");
+}
+
+TEST_F(DownloaderTest, CopiesTextsWithoutLineBreaksAndUsesAGivenReferer) {
+    server.add("/dir/file.bin", Resource{.body = "abc"});
+    DownloadTaskParams p = params("/dir/file.bin");
+    p.Url = server.url("/dir/fi\r\nle.bin\n");
+    p.Referer = "http://ref\r\n.example/page";
+    p.SavePath = (dir / "out.\nbin").string();
+    ASSERT_EQ(run(p), DownloadOutcome::Complete);
+    const auto reqs = server.requests();
+    ASSERT_EQ(reqs.size(), 1u);
+    EXPECT_EQ(reqs[0].target, "/dir/file.bin");
+    EXPECT_EQ(reqs[0].header("Referer"), "http://ref.example/page");
+    EXPECT_EQ(saved(), "abc");
+}
+
+TEST_F(DownloaderTest, SingleConnectionReportsInOrder) {
+    const std::string body = pattern_body(100000);
+    server.add("/f", Resource{.body = body});
+    ASSERT_EQ(run(params("/f")), DownloadOutcome::Complete);
+    EXPECT_EQ(saved(), body);
+    const auto notes = rec.notes();
+    expect_well_ordered(notes);
+    ASSERT_GE(notes.size(), 5u);
+    EXPECT_EQ(notes[0].kind, DownloadEvent::ConnectionStarted);
+    EXPECT_EQ(notes[1].kind, DownloadEvent::SegmentStarted);
+    EXPECT_EQ(notes[1].value, 0);
+    EXPECT_EQ(notes[1].extra, 100000);
+    EXPECT_EQ(notes[2].kind, DownloadEvent::TotalSizeKnown);
+    EXPECT_EQ(notes[2].value, 100000);
+    EXPECT_EQ(rec.of(DownloadEvent::TotalSizeKnown).size(), 1u);
+    const auto blocks = rec.of(DownloadEvent::BytesReceived);
+    ASSERT_FALSE(blocks.empty());
+    for (const Note& n : blocks) EXPECT_LE(n.value, 10240) << "ReceiveBlockSize bounds every receive";
+    EXPECT_EQ(rec.bytes(), 100000);
+    const auto ended = rec.of(DownloadEvent::ConnectionEnded);
+    ASSERT_EQ(ended.size(), 1u);
+    EXPECT_EQ(ended[0].value, 100000);
+    EXPECT_EQ(notes.back().value, 100000);
+    const auto result = engine.last_result();
+    ASSERT_TRUE(result);
+    EXPECT_TRUE(result->complete());
+    EXPECT_EQ(result->total, 100000);
+    EXPECT_EQ(result->save_path, (dir / "out.bin").string());
+    EXPECT_FALSE(engine.busy());
+    EXPECT_EQ(engine.done_length(), 0);
+    EXPECT_EQ(engine.take_speed(), 0);
+}
+
+TEST_F(DownloaderTest, SplitsTheFileAmongConnections) {
+    const std::string body = pattern_body(1024 * 1024 + 17);
+    server.add("/big", Resource{.body = body});
+    ASSERT_EQ(run(params("/big", 4)), DownloadOutcome::Complete);
+    EXPECT_EQ(saved(), body);
+    expect_well_ordered(rec.notes());
+    std::set<std::int64_t> starts;
+    for (const auto& r : server.requests_for("/big")) starts.insert(r.range_start.value_or(-1));
+    // The four first pieces are asked for; a connection done early may also take over part of another.
+    EXPECT_GE(starts.size(), 4u);
+    EXPECT_EQ(*starts.begin(), 0);
+    const auto segments = rec.of(DownloadEvent::SegmentStarted);
+    ASSERT_EQ(segments.size(), 4u);
+    std::set<int> conns;
+    std::vector<std::pair<std::int64_t, std::int64_t>> parts;
+    for (const Note& n : segments) {
+        conns.insert(n.conn);
+        EXPECT_TRUE(starts.count(n.value));
+    }
+    for (const auto kind : {DownloadEvent::SegmentStarted, DownloadEvent::SegmentTakenOver}) {
+        for (const Note& n : rec.of(kind)) parts.emplace_back(n.value, n.extra);
+    }
+    EXPECT_EQ(conns.size(), 4u);
+    // The parts handed out reach every byte.
+    std::sort(parts.begin(), parts.end());
+    std::int64_t reach = 0;
+    for (const auto& [from, to] : parts) {
+        EXPECT_LE(from, reach) << "a gap before " << from;
+        reach = std::max(reach, to);
+    }
+    EXPECT_EQ(reach, static_cast<std::int64_t>(body.size()));
+    EXPECT_EQ(rec.bytes(), static_cast<std::int64_t>(body.size()));
+}
+
+TEST_F(DownloaderTest, FinishedConnectionTakesOverTheSlowOnesRemainder) {
+    const std::string body = pattern_body(2 * 1024 * 1024);
+    // The second half is sent slowly to whoever first asks for it from its start.
+    server.add("/f", Resource{.body = body, .slow_start = 1024 * 1024, .slow_rate = 1024 * 1024});
+    ASSERT_EQ(run(params("/f", 2)), DownloadOutcome::Complete);
+    EXPECT_EQ(saved(), body);
+    expect_well_ordered(rec.notes());
+    const auto taken = rec.of(DownloadEvent::SegmentTakenOver);
+    ASSERT_FALSE(taken.empty());
+    EXPECT_EQ(taken[0].conn, 0);
+    EXPECT_GT(taken[0].value, 1024 * 1024);
+    EXPECT_EQ(taken[0].extra, 2 * 1024 * 1024);
+    bool asked = false;
+    for (const auto& r : server.requests()) asked = asked || r.range_start == taken[0].value;
+    EXPECT_TRUE(asked) << "the taken-over part is requested from its own start";
+}
+
+TEST_F(DownloaderTest, ResumesDroppedConnectionsWhereTheyStopped) {
+    const std::string body = pattern_body(600000);
+    server.add("/f", Resource{.body = body, .drop_after = 70000, .drops = 3});
+    ASSERT_EQ(run(params("/f", 3)), DownloadOutcome::Complete);
+    EXPECT_EQ(saved(), body);
+    expect_well_ordered(rec.notes());
+    EXPECT_GE(rec.of(DownloadEvent::ConnectionFailed).size(), 3u);
+    // Every retry asks for the bytes from where its connection broke off.
+    std::set<std::int64_t> starts;
+    for (const auto& r : server.requests()) starts.insert(*r.range_start);
+    EXPECT_TRUE(starts.count(70000));
+    EXPECT_EQ(rec.bytes(), 600000);
+}
+
+TEST_F(DownloaderTest, StallLongerThanTheReceiveTimeOutIsRetried) {
+    const std::string body = pattern_body(200000);
+    server.add("/f", Resource{.body = body, .stall_after = 50000, .stall_ms = 3000});
+    DownloadTaskParams p = params("/f");
+    p.ReceiveTimeoutMs = 200;
+    const auto t0 = Clock::now();
+    ASSERT_EQ(run(p), DownloadOutcome::Complete);
+    EXPECT_LT(Clock::now() - t0, std::chrono::milliseconds(2500)) << "the stall was waited out, not timed out";
+    EXPECT_EQ(saved(), body);
+    const auto reqs = server.requests();
+    ASSERT_EQ(reqs.size(), 2u);
+    EXPECT_EQ(reqs[1].range_start, 50000);
+    EXPECT_EQ(rec.of(DownloadEvent::ConnectionFailed).size(), 1u);
+}
+
+TEST_F(DownloaderTest, ServerIgnoringRangeStillGivesTheExactFile) {
+    const std::string body = pattern_body(700000);
+    server.add("/f", Resource{.body = body, .ranges = false, .drop_after = 300000, .drops = 1});
+    ASSERT_EQ(run(params("/f", 5)), DownloadOutcome::Complete);
+    EXPECT_EQ(saved(), body);
+    expect_well_ordered(rec.notes());
+    // One connection only; after the drop it asks for the file from the start again and keeps the rest.
+    const auto reqs = server.requests();
+    ASSERT_EQ(reqs.size(), 2u);
+    EXPECT_EQ(reqs[1].range_start, 0);
+    const auto failed = rec.of(DownloadEvent::ConnectionFailed);
+    ASSERT_EQ(failed.size(), 1u);
+    EXPECT_EQ(failed[0].value, 300000);
+    std::set<int> conns;
+    for (const Note& n : rec.of(DownloadEvent::ConnectionStarted)) conns.insert(n.conn);
+    EXPECT_EQ(conns, std::set<int>{0});
+    EXPECT_EQ(rec.bytes(), 700000) << "skipped bytes are not counted again";
+}
+
+TEST_F(DownloaderTest, WrongContentRangeIsNeverWritten) {
+    const std::string body = pattern_body(800000);
+    server.add("/f", Resource{.body = body, .shift_range = 1000});
+    ASSERT_EQ(run(params("/f", 4)), DownloadOutcome::Complete);
+    EXPECT_EQ(saved(), body) << "the first connection's stream carries the rest";
+    expect_well_ordered(rec.notes());
+    EXPECT_GE(rec.of(DownloadEvent::ConnectionFailed).size(), 1u);
+    EXPECT_EQ(rec.bytes(), 800000);
+}
+
+TEST_F(DownloaderTest, FailuresEndTheTaskWithoutAFile) {
+    struct Case {
+        const char* name;
+        Resource res;
+        std::size_t max_requests;
+    };
+    const std::vector<Case> cases = {
+        {"not found", Resource{.status = 404}, 1},
+        {"server error", Resource{.status = 500}, 1},
+        {"no length", Resource{.body = pattern_body(5000), .send_length = false}, 1},
+        {"redirect without location", Resource{.status = 302}, 1},
+        {"redirect loop", Resource{.status = 301, .location = "/case4"}, 6},
+        {"redirect to https", Resource{.status = 302, .location = "https://127.0.0.1/x"}, 1},
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(cases[i].name);
+        const std::string path = "/case" + std::to_string(i);
+        server.add(path, cases[i].res);
+        Recorder local;
+        DownloadTaskParams p = params(path);
+        p.NotifyRoutine = local.routine();
+        p.SavePath = (dir / ("out" + std::to_string(i))).string();
+        ASSERT_TRUE(engine.add_task(p));
+        ASSERT_TRUE(engine.wait(10000));
+        const auto ended = local.of(DownloadEvent::TaskEnded);
+        ASSERT_EQ(ended.size(), 1u);
+        EXPECT_EQ(ended[0].extra, static_cast<std::int32_t>(DownloadOutcome::Failed));
+        EXPECT_FALSE(engine.last_result()->complete());
+        EXPECT_FALSE(engine.last_result()->error.empty());
+        EXPECT_EQ(local.of(DownloadEvent::BytesReceived).size(), 0u);
+        EXPECT_FALSE(std::filesystem::exists(p.SavePath));
+        EXPECT_EQ(server.requests_for(path).size(), cases[i].max_requests);
+    }
+}
+
+TEST_F(DownloaderTest, BodyShorterThanAnnouncedIsNeverComplete) {
+    const std::string body = pattern_body(50000);
+    for (const bool ranges : {true, false}) {
+        SCOPED_TRACE(ranges ? "206" : "200");
+        const std::string path = ranges ? "/ranged" : "/plain";
+        server.add(path, Resource{.body = body, .ranges = ranges, .extra_length = 100});
+        Recorder local;
+        DownloadTaskParams p = params(path);
+        p.NotifyRoutine = local.routine();
+        ASSERT_TRUE(engine.add_task(p));
+        ASSERT_TRUE(engine.wait(10000));
+        const auto ended = local.of(DownloadEvent::TaskEnded);
+        ASSERT_EQ(ended.size(), 1u);
+        EXPECT_EQ(ended[0].extra, static_cast<std::int32_t>(DownloadOutcome::Failed));
+        EXPECT_FALSE(engine.last_result()->complete());
+        EXPECT_FALSE(saved_exists());
+        EXPECT_LE(server.requests_for(path).size(), 4u) << "retries are bounded";
+    }
+}
+
+TEST_F(DownloaderTest, FollowsRedirectChains) {
+    const std::string body = pattern_body(400000);
+    server.add("/start", Resource{.status = 302, .location = server.url("/moved/again")});
+    server.add("/moved/again", Resource{.status = 301, .location = "final.bin"});
+    server.add("/moved/final.bin", Resource{.body = body});
+    ASSERT_EQ(run(params("/start", 3)), DownloadOutcome::Complete);
+    EXPECT_EQ(saved(), body);
+    EXPECT_EQ(server.requests_for("/start").size(), 1u);
+    EXPECT_EQ(server.requests_for("/moved/again").size(), 1u);
+    EXPECT_EQ(server.requests_for("/moved/final.bin").size(), 3u) << "later connections go straight there";
+}
+
+TEST_F(DownloaderTest, WaitsForASlowFirstResponse) {
+    const std::string body = pattern_body(30000);
+    server.add("/slow", Resource{.body = body, .first_delay_ms = 300});
+    ASSERT_EQ(run(params("/slow")), DownloadOutcome::Complete);
+    EXPECT_EQ(saved(), body);
+    EXPECT_EQ(server.requests().size(), 1u);
+}
+
+TEST_F(DownloaderTest, FirstResponseSlowerThanTheReceiveTimeOutIsRetried) {
+    const std::string body = pattern_body(30000);
+    server.add("/slow", Resource{.body = body, .first_delay_ms = 1500});
+    DownloadTaskParams p = params("/slow");
+    p.ReceiveTimeoutMs = 150;
+    ASSERT_EQ(run(p), DownloadOutcome::Complete);
+    EXPECT_EQ(saved(), body);
+    EXPECT_EQ(server.requests().size(), 2u);
+    ASSERT_EQ(rec.of(DownloadEvent::ConnectionFailed).size(), 1u);
+}
+
+TEST_F(DownloaderTest, UnreachableServerFailsAfterBoundedRetries) {
+    std::uint16_t closed_port;
+    {
+        net::TcpListener l;
+        ASSERT_EQ(l.listen_loopback(0), net::Error::None);
+        closed_port = l.port();
+    }
+    DownloadTaskParams p = params("/x");
+    p.Url = "http://127.0.0.1:" + std::to_string(closed_port) + "/x";
+    ASSERT_EQ(run(p), DownloadOutcome::Failed);
+    const auto failed = rec.of(DownloadEvent::ConnectionFailed);
+    EXPECT_GE(failed.size(), 2u);
+    EXPECT_LE(failed.size(), 5u);
+    EXPECT_EQ(rec.notes().back().value, 0) << "the size never became known";
+    EXPECT_FALSE(saved_exists());
+}
+
+TEST_F(DownloaderTest, ReleaseStopsARunningTaskPromptly) {
+    const std::string body = pattern_body(4 * 1024 * 1024);
+    server.add("/f", Resource{.body = body, .slow_start = 0, .slow_rate = 200 * 1024});
+    DownloadTaskParams p = params("/f", 2);
+    p.StopWaitMs = 300;
+    ASSERT_TRUE(engine.add_task(p));
+    const auto until = Clock::now() + std::chrono::seconds(5);
+    while (engine.done_length() < 20000 && Clock::now() < until) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_GE(engine.done_length(), 20000);
+    const std::int32_t taken = engine.take_speed();
+    EXPECT_GT(taken, 0);
+    EXPECT_LE(taken, engine.done_length());
+    EXPECT_TRUE(engine.busy());
+    const auto t0 = Clock::now();
+    engine.release();
+    EXPECT_LT(Clock::now() - t0, std::chrono::milliseconds(300 + 700));
+    EXPECT_FALSE(engine.busy());
+    const auto notes = rec.notes();
+    expect_well_ordered(notes);
+    EXPECT_EQ(notes.back().extra, static_cast<std::int32_t>(DownloadOutcome::Stopped));
+    EXPECT_EQ(notes.back().value, rec.bytes()) << "TaskEnded carries the bytes received";
+    EXPECT_GT(notes.back().value, 0);
+    EXPECT_LT(notes.back().value, static_cast<std::int32_t>(body.size()));
+    EXPECT_FALSE(rec.of(DownloadEvent::ConnectionFailed).empty());
+    EXPECT_FALSE(saved_exists()) << "a stopped download leaves no partial file";
+    EXPECT_EQ(engine.done_length(), 0);
+    // The engine takes a new task afterwards.
+    server.add("/small", Resource{.body = "x"});
+    Recorder again;
+    DownloadTaskParams q = params("/small");
+    q.NotifyRoutine = again.routine();
+    ASSERT_TRUE(engine.add_task(q));
+    ASSERT_TRUE(engine.wait(5000));
+    EXPECT_TRUE(engine.last_result()->complete());
+}
+
+TEST_F(DownloaderTest, RefusesWhatItCannotDo) {
+    DownloadTaskParams p = params("/f");
+    for (const char* url : {"ftp://127.0.0.1/f", "https://127.0.0.1/f", "127.0.0.1/f", "", "http:///f"}) {
+        p.Url = url;
+        EXPECT_FALSE(engine.add_task(p)) << url;
+        EXPECT_FALSE(engine.busy());
+    }
+    server.add("/slow", Resource{.body = pattern_body(100000), .first_delay_ms = 500});
+    ASSERT_TRUE(engine.add_task(params("/slow")));
+    EXPECT_FALSE(engine.add_task(params("/slow"))) << "one active task at a time";
+    EXPECT_TRUE(engine.wait(5000));
+    EXPECT_EQ(rec.of(DownloadEvent::TaskEnded).size(), 1u);
+}
+
+TEST_F(DownloaderTest, ExistingFileIsKeptOrOverwrittenAsAnswered) {
+    const std::string body = pattern_body(40000);
+    server.add("/f", Resource{.body = body});
+    test::write_bytes(dir / "out.bin", "old contents");
+
+    rec.file_exists_answer = kFileExistsSaveElsewhere;
+    ASSERT_EQ(run(params("/f")), DownloadOutcome::Complete);
+    const auto asked = rec.of(DownloadEvent::FileExists);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].value, 12);
+    EXPECT_EQ(asked[0].extra, 40000);
+    EXPECT_NE(asked[0].thread, rec.notes().back().thread) << "asked from the connection's thread";
+    expect_well_ordered(rec.notes());
+    const auto notes = rec.notes();
+    const auto at = std::find_if(notes.begin(), notes.end(), [](const Note& n) { return n.kind == DownloadEvent::FileExists; });
+    EXPECT_TRUE(std::none_of(notes.begin(), at, [](const Note& n) { return n.kind == DownloadEvent::BytesReceived; }));
+    EXPECT_TRUE(std::any_of(notes.begin(), at, [](const Note& n) { return n.kind == DownloadEvent::TotalSizeKnown; }));
+    EXPECT_EQ(saved(), "old contents");
+    const auto result = engine.last_result();
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->save_path, (dir / "out(1).bin").string());
+    EXPECT_EQ(rec.last_info().save_path, result->save_path);
+    EXPECT_EQ(test::read_bytes(result->save_path), body);
+
+    Recorder overwrite;
+    overwrite.file_exists_answer = kFileExistsOverwrite;
+    DownloadTaskParams p = params("/f");
+    p.NotifyRoutine = overwrite.routine();
+    ASSERT_TRUE(engine.add_task(p));
+    ASSERT_TRUE(engine.wait(10000));
+    EXPECT_EQ(overwrite.of(DownloadEvent::FileExists).size(), 1u);
+    EXPECT_TRUE(engine.last_result()->complete());
+    EXPECT_EQ(engine.last_result()->save_path, (dir / "out.bin").string());
+    EXPECT_EQ(saved(), body);
+}
+
+TEST_F(DownloaderTest, EmptyFileIsComplete) {
+    server.add("/empty", Resource{.body = ""});
+    test::write_bytes(dir / "out.bin", "stale");
+    rec.file_exists_answer = kFileExistsOverwrite;
+    ASSERT_EQ(run(params("/empty", 3)), DownloadOutcome::Complete);
+    EXPECT_TRUE(saved_exists());
+    EXPECT_EQ(saved(), "");
+    ASSERT_EQ(rec.of(DownloadEvent::TotalSizeKnown).size(), 1u);
+    EXPECT_EQ(rec.of(DownloadEvent::TotalSizeKnown)[0].value, 0);
+    expect_well_ordered(rec.notes());
+}
+
+TEST_F(DownloaderTest, GoesThroughAProxy) {
+    const std::string body = pattern_body(300000);
+    server.add("/via/proxy.bin", Resource{.body = body});
+    DownloadTaskParams p = params("/via/proxy.bin", 2);
+    p.Url = "http://files.example.invalid/via/proxy.bin";
+    p.Proxy = "127.0.0.1:" + std::to_string(server.port());
+    ASSERT_EQ(run(p), DownloadOutcome::Complete);
+    EXPECT_EQ(saved(), body);
+    const auto reqs = server.requests();
+    ASSERT_GE(reqs.size(), 2u);
+    for (const auto& r : reqs) {
+        EXPECT_EQ(r.target, "http://files.example.invalid/via/proxy.bin");
+        EXPECT_EQ(r.header("Host"), "files.example.invalid");
+    }
+}
+
+TEST_F(DownloaderTest, SpeedLimitHoldsTheTaskBack) {
+    const std::string body = pattern_body(300000);
+    server.add("/f", Resource{.body = body});
+    DownloadTaskParams p = params("/f", 2);
+    p.SpeedLimit = 1000000;
+    const auto t0 = Clock::now();
+    ASSERT_EQ(run(p), DownloadOutcome::Complete);
+    // 300 kB at 1 MB/s cannot take less than about 0.3 s (the first block goes out at once).
+    EXPECT_GE(Clock::now() - t0, std::chrono::milliseconds(250));
+    EXPECT_EQ(saved(), body);
+}
+
+TEST_F(DownloaderTest, BadProxyOrMissingSavePathFailsTheTask) {
+    server.add("/f", Resource{.body = "abc"});
+    DownloadTaskParams p = params("/f");
+    p.Proxy = "no-port";
+    ASSERT_EQ(run(p), DownloadOutcome::Failed);
+    EXPECT_TRUE(server.requests().empty());
+    Recorder local;
+    DownloadTaskParams q = params("/f");
+    q.NotifyRoutine = local.routine();
+    q.SavePath = "";
+    ASSERT_TRUE(engine.add_task(q));
+    ASSERT_TRUE(engine.wait(5000));
+    ASSERT_EQ(local.of(DownloadEvent::TaskEnded).size(), 1u);
+    EXPECT_EQ(local.of(DownloadEvent::TaskEnded)[0].extra, static_cast<std::int32_t>(DownloadOutcome::Failed));
+}
+
+}  // namespace
+}  // namespace kv
