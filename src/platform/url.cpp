@@ -111,9 +111,11 @@ UrlSplit split_url(std::string_view url) {
         return out;
     }
     if (path.empty()) {
-        p.path = "/";
+        p.path.assign(1, '/');
     } else if (path.front() == '?') {
-        p.path = "/" + std::string(path);
+        p.path.reserve(path.size() + 1);
+        p.path.push_back('/');
+        p.path.append(path);
     } else {
         p.path.assign(path);
     }
@@ -121,8 +123,15 @@ UrlSplit split_url(std::string_view url) {
 }
 
 std::string host_header(const UrlParts& url) {
-    std::string out = url.host.find(':') != std::string::npos ? "[" + url.host + "]" : url.host;
-    if (url.port != default_port(url.scheme)) out += ":" + std::to_string(url.port);
+    const bool v6 = url.host.find(':') != std::string::npos;
+    std::string out;
+    if (v6) out.push_back('[');
+    out.append(url.host);
+    if (v6) out.push_back(']');
+    if (url.port != default_port(url.scheme)) {
+        out.push_back(':');
+        out.append(std::to_string(url.port));
+    }
     return out;
 }
 
