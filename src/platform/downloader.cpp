@@ -30,8 +30,9 @@ constexpr int kRetryBaseMs = 100;
 constexpr int kMaxConnections = 32;
 // A piece is not split below this: a new request costs more than it saves.
 constexpr std::int64_t kMinPiece = 128 * 1024;
-// Each connection collects what it receives here and writes it out in one call.
-constexpr std::size_t kWriteBuffer = 256 * 1024;
+// Each connection collects what it receives here and writes it out in one call; only then does it report the
+// bytes to the shared plan, so the plan's lock is taken once per buffer, not once per receive.
+constexpr std::size_t kWriteBuffer = 128 * 1024;
 constexpr std::int32_t kMaxReceiveBlock = 4 * 1024 * 1024;
 constexpr char kUserAgent[] = "Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)";
 
@@ -138,6 +139,10 @@ struct Task : std::enable_shared_from_this<Task> {
     std::uint16_t proxy_port = 0;
     int connections = 1;
     std::size_t block = 20480;
+    std::size_t buffer_size = kWriteBuffer;
+    // A connection reports its bytes at most `buffer_size` late, so a take-over must begin at least that far
+    // beyond the reported position: then the owner never holds bytes past its new end.
+    std::int64_t min_split = kMinPiece;
     Clock::time_point started_at = Clock::now();
 
     // halt: every connection should end now (a stop, or the task has failed). user_stop: it was a stop.
@@ -547,19 +552,47 @@ bool Task::prepare_file(Slot& s) {
 
 Attempt Task::read_body(Slot& s, Stream& st, bool& progress, std::vector<char>& buffer) {
     std::int64_t offset = st.offset;  // file offset of the next byte of the stream
-    std::int64_t buffer_at = 0;       // file offset of buffer[0]
+    std::int64_t pos;                 // next byte this connection needs; only it moves its position on
+    std::int64_t end;                 // end of its piece as last seen; it only ever moves down (take-over)
+    {
+        std::lock_guard g(lock);
+        const auto cur = plan.current(s.index);
+        if (!cur) return Attempt::Done;
+        pos = cur->pos;
+        end = cur->end;
+    }
+    std::int64_t buffer_at = pos;  // file offset of buffer[0]
     std::size_t fill = 0;
     download::FileError write_error = download::FileError::None;
+    // Writes the buffer and reports it to the plan; learns whether the piece was cut short meanwhile.
     auto flush = [&] {
         if (fill > 0 && write_error == download::FileError::None) {
             write_error = file.write_at(buffer.data(), fill, buffer_at);
         }
+        std::lock_guard g(lock);
+        if (fill > 0) plan.accept(s.index, static_cast<std::int64_t>(fill));
+        if (const auto cur = plan.current(s.index)) end = cur->end;
+        s.reached = pos;
         fill = 0;
+        buffer_at = pos;
     };
     std::size_t early_used = 0;
     Attempt result = Attempt::Done;
-    bool piece_done = false;
-    while (!piece_done) {
+    for (;;) {
+        if (pos >= end) {
+            flush();
+            if (pos < end) continue;
+            // The piece is done. The stream goes on into the next piece when no one has started that one.
+            std::optional<Assignment> next;
+            if (offset < st.limit) {
+                std::lock_guard g(lock);
+                next = plan.extend(s.index);
+            }
+            if (!next) break;
+            post_conn(s, DownloadEvent::SegmentTakenOver, next->pos, next->end);
+            end = next->end;
+            continue;
+        }
         if (offset >= st.limit) {
             result = Attempt::Failed;  // the response carried less than this connection has to fetch
             break;
@@ -570,7 +603,12 @@ Attempt Task::read_body(Slot& s, Stream& st, bool& progress, std::vector<char>& 
         }
         if (buffer.size() - fill < block) flush();
         if (write_error != download::FileError::None) break;
-        const auto want = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(block), st.limit - offset));
+        // Bytes before `pos` were fetched already (a server that ignored Range sends the file from its
+        // start): they are read and dropped.
+        const bool skipping = offset < pos;
+        const std::int64_t wanted = skipping ? pos - offset : end - pos;
+        const auto want = static_cast<std::size_t>(
+            std::min({static_cast<std::int64_t>(block), st.limit - offset, wanted}));
         char* into = buffer.data() + fill;
         std::size_t got = 0;
         if (early_used < st.early.size()) {
@@ -588,59 +626,12 @@ Attempt Task::read_body(Slot& s, Stream& st, bool& progress, std::vector<char>& 
             got = r.bytes;
             if (params.SpeedLimit > 0) limit_consumed.fetch_add(static_cast<std::int64_t>(got), std::memory_order_relaxed);
         }
-        const std::int64_t stream_at = offset;
         offset += static_cast<std::int64_t>(got);
-
-        // Keep what belongs to this connection. Bytes before its position were fetched already (a server
-        // that ignores Range sends the file from its start) and are skipped; past the end of its piece, the
-        // stream goes on into the next piece when no one has started that one.
-        std::size_t skip = 0;
-        std::size_t kept = 0;
-        bool first_round = true;
-        for (;;) {
-            std::int64_t take = 0;
-            bool finished = true;
-            std::optional<Assignment> next;
-            {
-                std::lock_guard g(lock);
-                auto cur = plan.current(s.index);
-                if (cur && first_round) {
-                    if (cur->pos > stream_at) {
-                        skip = static_cast<std::size_t>(std::min<std::int64_t>(cur->pos - stream_at, static_cast<std::int64_t>(got)));
-                    } else if (cur->pos < stream_at) {
-                        cur.reset();  // a gap: cannot happen with a checked response, but never write past one
-                    }
-                }
-                if (cur) {
-                    take = plan.accept(s.index, static_cast<std::int64_t>(got - skip - kept));
-                    cur = plan.current(s.index);
-                    s.reached = cur->pos;
-                    finished = cur->pos == cur->end;
-                    if (finished && (skip + kept + static_cast<std::size_t>(take) < got || offset < st.limit)) {
-                        next = plan.extend(s.index);
-                    }
-                }
-            }
-            first_round = false;
-            if (take > 0) {
-                progress = true;
-                s.ring.push(static_cast<std::uint32_t>(take));
-                kept += static_cast<std::size_t>(take);
-            }
-            if (!finished) break;
-            if (next) {
-                post_conn(s, DownloadEvent::SegmentTakenOver, next->pos, next->end);
-                if (skip + kept < got) continue;
-                break;
-            }
-            piece_done = true;
-            break;
-        }
-        if (kept > 0) {
-            if (skip > 0) std::memmove(into, into + skip, kept);
-            if (fill == 0) buffer_at = stream_at + static_cast<std::int64_t>(skip);
-            fill += kept;
-        }
+        if (skipping) continue;
+        pos += static_cast<std::int64_t>(got);
+        fill += got;
+        progress = true;
+        s.ring.push(static_cast<std::uint32_t>(got));
     }
     flush();
     if (write_error != download::FileError::None) {
@@ -651,7 +642,7 @@ Attempt Task::read_body(Slot& s, Stream& st, bool& progress, std::vector<char>& 
 }
 
 Attempt Task::run_connection(Slot& s, std::optional<Assignment> part, bool& progress) {
-    std::vector<char> buffer(std::max(kWriteBuffer, block * 2));
+    std::vector<char> buffer(buffer_size);
     bool first = true;
     for (;;) {
         const bool probe = !part.has_value();
@@ -670,8 +661,8 @@ Attempt Task::run_connection(Slot& s, std::optional<Assignment> part, bool& prog
                 std::lock_guard g(lock);
                 total = size;
                 ranges = status_code == 206;
-                const int pieces = ranges ? static_cast<int>(std::clamp<std::int64_t>(size / kMinPiece, 1, connections)) : 1;
-                plan = SegmentPlan(size, pieces, kMinPiece);
+                const int pieces = ranges ? static_cast<int>(std::clamp<std::int64_t>(size / min_split, 1, connections)) : 1;
+                plan = SegmentPlan(size, pieces, min_split);
                 mine = plan.acquire(s.index, ranges);
                 // Each further connection has its piece reserved now, so this one's stream cannot run on into
                 // them before they start.
@@ -879,6 +870,8 @@ bool Downloader::add_task(const DownloadTaskParams& params) {
     task->referer = p.Referer.empty() ? address_directory(p.Url) : p.Referer;
     task->connections = std::clamp(p.Connections, 1, kMaxConnections);
     task->block = static_cast<std::size_t>(p.ReceiveBlockSize > 0 ? std::min(p.ReceiveBlockSize, kMaxReceiveBlock) : 20480);
+    task->buffer_size = std::max(kWriteBuffer, task->block * 2);
+    task->min_split = std::max<std::int64_t>(kMinPiece, static_cast<std::int64_t>(task->buffer_size + task->block));
     for (int i = 0; i < kMaxConnections; ++i) task->connection_refs[i].index = i;
     for (int i = 0; i < task->connections; ++i) task->slots.push_back(std::make_unique<Slot>(i));
     task->save_path = p.SavePath;

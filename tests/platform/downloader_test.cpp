@@ -383,7 +383,7 @@ TEST_F(DownloaderTest, BodyShorterThanAnnouncedIsNeverComplete) {
 }
 
 TEST_F(DownloaderTest, FollowsRedirectChains) {
-    const std::string body = pattern_body(400000);
+    const std::string body = pattern_body(600000);
     server.add("/start", Resource{.status = 302, .location = server.url("/moved/again")});
     server.add("/moved/again", Resource{.status = 301, .location = "final.bin"});
     server.add("/moved/final.bin", Resource{.body = body});
