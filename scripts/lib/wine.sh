@@ -40,8 +40,10 @@ kv_xvfb_start() {
     return 1
 }
 
+KV_EXIT_HOOKS=()
 kv_harness_cleanup() {
-    local p
+    local p h
+    for h in "${KV_EXIT_HOOKS[@]}"; do $h || true; done
     for p in "${KV_PREFIXES[@]}"; do
         WINEPREFIX="$p" timeout 10 wineserver -k >/dev/null 2>&1 || true
     done
@@ -59,6 +61,10 @@ kv_harness_start() {
     kv_xvfb_start
     local tpl="$KV_WINE_ROOT/template"
     KV_PREFIXES+=("$tpl")
+    mkdir -p "$KV_WINE_ROOT/bin"
+    export PATH="$KV_WINE_ROOT/bin:$PATH"
+    if [ -f "$tpl/.kv-ready" ]; then return 0; fi  # a kept template from an earlier run
+    rm -rf "$tpl"
     kv_log "making the template Wine prefix"
     WINEPREFIX="$tpl" timeout 120 wineboot -i >/dev/null 2>&1 || true
     WINEPREFIX="$tpl" timeout 60 wineserver -w || true
@@ -85,13 +91,12 @@ kv_harness_start() {
         if [ -L "$d" ]; then rm -f "$d" && mkdir -p "$d"; fi
     done
     # A stand-in browser that records the addresses handed to it.
-    mkdir -p "$KV_WINE_ROOT/bin"
     cat > "$KV_WINE_ROOT/bin/kv-browser" <<'SH'
 #!/bin/sh
 printf '%s\n' "$@" >> "${KV_BROWSER_LOG:-/dev/null}"
 SH
     chmod +x "$KV_WINE_ROOT/bin/kv-browser"
-    export PATH="$KV_WINE_ROOT/bin:$PATH"
+    touch "$tpl/.kv-ready"
 }
 
 # Copies the template to a prefix of its own for one test group and exports WINEPREFIX.
