@@ -43,8 +43,8 @@ std::optional<std::int64_t> parse_size(std::string_view s) {
     std::int64_t value = 0;
     for (char c : s) {
         if (c < '0' || c > '9') return std::nullopt;
+        if (value > (kMaxSize - 1 - (c - '0')) / 10) return std::nullopt;  // before it can overflow
         value = value * 10 + (c - '0');
-        if (value >= kMaxSize) return std::nullopt;
     }
     return value;
 }

@@ -88,6 +88,8 @@ TEST(HttpHead, RefusesHostileHeads) {
         {"HTTP/1.1 200 OK\r\nContent-Length: 0x10\r\n\r\n", HeadError::BadContentLength},
         {"HTTP/1.1 200 OK\r\nContent-Length: 99999999999999999999\r\n\r\n", HeadError::BadContentLength},
         {"HTTP/1.1 200 OK\r\nContent-Length: 9223372036854775807\r\n\r\n", HeadError::BadContentLength},
+        {"HTTP/1.1 200 OK\r\nContent-Length: 9246744073709551614\r\n\r\n", HeadError::BadContentLength},
+        {"HTTP/1.1 206 P\r\nContent-Range: bytes 0-1/9246744073709551614\r\n\r\n", HeadError::BadContentRange},
         {"HTTP/1.1 200 OK\r\nContent-Length: 5\r\nContent-Length: 6\r\n\r\n", HeadError::BadContentLength},
         {"HTTP/1.1 200 OK\r\nContent-Length: 5, 5\r\n\r\n", HeadError::BadContentLength},
         {"HTTP/1.1 206 P\r\nContent-Range: bytes 5-4/10\r\n\r\n", HeadError::BadContentRange},
@@ -111,6 +113,12 @@ TEST(HttpHead, BoundsTheNumberOfFields) {
     for (std::size_t i = 0; i < kMaxHeaderFields; ++i) head += "X: y\r\n";
     EXPECT_TRUE(parse_response_head(head + "\r\n").ok());
     EXPECT_EQ(parse_response_head(head + "X: y\r\n\r\n").error, HeadError::TooManyFields);
+}
+
+TEST(HttpHead, SizesUpToTheLimitAreExact) {
+    EXPECT_EQ(parse_content_length("1152921504606846975"), (std::int64_t{1} << 60) - 1);
+    EXPECT_FALSE(parse_content_length("1152921504606846976"));
+    EXPECT_EQ(parse_content_length(" 0012 "), 12);
 }
 
 TEST(HttpHead, ContentRangeForms) {
