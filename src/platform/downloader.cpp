@@ -245,6 +245,8 @@ struct Task : std::enable_shared_from_this<Task> {
 
     // --- task side ---
     void run();
+    // After an exception on the task thread: stop everything and still end the task properly.
+    void abandon();
     void deliver_pending();
     void start_slot(int index);
 };
@@ -363,7 +365,11 @@ Attempt Task::open_stream(Slot& s, std::int64_t pos, bool probe, Stream& out, in
         }
         if (halt) return Attempt::Stopped;
 
-        std::string request = "GET " + (via_proxy ? join_url(url) : url.path) + " HTTP/1.1\r\n";
+        // A proxy is given the absolute address (without any user name or password in it).
+        UrlParts absolute = url;
+        absolute.user.clear();
+        absolute.password.clear();
+        std::string request = "GET " + (via_proxy ? join_url(absolute) : url.path) + " HTTP/1.1\r\n";
         request += "Host: " + host_header(url) + "\r\n";
         request += "Accept: */*\r\n";
         request += "Referer: " + referer + "\r\n";
@@ -500,7 +506,7 @@ bool Task::prepare_file(Slot& s) {
         const std::uint64_t seq = post(std::move(barrier));
         {
             std::unique_lock g(queue_lock);
-            delivered_cv.wait(g, [&] { return delivered >= seq || halt; });
+            while (delivered < seq && !halt) delivered_cv.wait_for(g, milliseconds(20));
         }
         if (halt) return false;
         std::int32_t answer;
@@ -728,7 +734,14 @@ void Task::start_slot(int index) {
         ++active;
     }
     s.started = true;
-    s.thread = std::thread([self = shared_from_this(), &s] { self->run_slot(s); });
+    s.thread = std::thread([self = shared_from_this(), &s] {
+        try {
+            self->run_slot(s);
+        } catch (...) {  // out of memory or threads: this connection ends, the task goes on or fails
+            s.finished = true;
+            self->fail("internal error in a connection");
+        }
+    });
 }
 
 void Task::deliver_pending() {
@@ -843,6 +856,20 @@ void Task::run() {
     ended = true;
 }
 
+void Task::abandon() {
+    halt = true;
+    interrupt_all();
+    for (auto& s : slots) {
+        if (s->thread.joinable()) s->thread.detach();  // they hold the task alive and end on `halt`
+    }
+    std::lock_guard g(notify_lock);
+    if (ended) return;
+    info.outcome = DownloadOutcome::Failed;
+    info.error = "internal error";
+    call(DownloadEvent::TaskEnded, -1, 0, static_cast<std::int32_t>(DownloadOutcome::Failed));
+    ended = true;
+}
+
 // ---------------------------------------------------------------------------------------------------------
 // Downloader
 
@@ -893,7 +920,11 @@ bool Downloader::add_task(const DownloadTaskParams& params) {
     state_->task = task;
     state_->last.reset();
     state_->thread = std::thread([state = state_, task] {
-        task->run();
+        try {
+            task->run();
+        } catch (...) {
+            task->abandon();
+        }
         DownloadResult result;
         {
             std::lock_guard tg(task->lock);

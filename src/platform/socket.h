@@ -40,7 +40,8 @@ public:
     TcpSocket& operator=(const TcpSocket&) = delete;
 
     // Resolves `host` and connects to the first address that answers within `timeout_ms` in all. The wait is
-    // cut short when `stop` becomes true. The send and receive time-outs then apply to every later call.
+    // cut short when `stop` becomes true. The send and receive time-outs then apply to every later call. A
+    // time-out of 0 or less means no limit.
     Error connect(const std::string& host, std::uint16_t port, int timeout_ms, int send_timeout_ms,
                   int receive_timeout_ms, const std::atomic<bool>& stop);
     // Sends everything or fails.

@@ -90,7 +90,9 @@ void TcpSocket::interrupt() {
 Error TcpSocket::connect(const std::string& host, std::uint16_t port, int timeout_ms, int send_timeout_ms,
                          int receive_timeout_ms, const std::atomic<bool>& stop) {
     close();
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeout_ms, 1));
+    // No time-out given: wait as long as it takes (a stop still ends the wait).
+    const auto deadline = timeout_ms > 0 ? std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms)
+                                         : std::chrono::steady_clock::time_point::max();
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
