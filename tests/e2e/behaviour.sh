@@ -91,6 +91,27 @@ check "home, share and the version line opened their pages" \
     "$(printf '%s\n' "http://$forum/forum-68-1.html" "http://$site/?talvern" "http://$maker/?talvern" | sort | paste -sd'|')" \
     "$(sort -u "$KV_BROWSER_LOG" | paste -sd'|')"
 
+echo "integer boxes: typed input and the focus-loss rule"
+read -r xx xy <<< "$(centre X)"; read -r yx yy <<< "$(centre Y)"
+type_into() {  # x y text
+    click_at "$1" "$2"
+    xdotool key End; xdotool key --repeat 8 BackSpace; sleep 0.1
+    xdotool type --delay 40 "$3"; sleep 0.2
+}
+type_into "$xx" "$xy" "007"
+check "typed text stands while the box has the focus" "007" "$(drv get X)"
+type_into "$yx" "$yy" "a1b-2"
+check "X normalised when the focus moved away" "7" "$(drv get X)"
+check "letters refused while typing" "1-2" "$(drv get Y)"
+type_into "$xx" "$xy" "0"
+check "Y keeps the integer at its start" "1" "$(drv get Y)"
+type_into "$yx" "$yy" "-"
+check "0 becomes empty" "" "$(drv get X)"
+type_into "$xx" "$xy" "123456"
+check "at most 5 characters" "12345" "$(drv get X)"
+click_at "$yx" "$yy"
+check "a lone minus sign becomes empty" "" "$(drv get Y)"
+
 echo "the close button ends the program at once"
 drv click CKMS >/dev/null
 check "the click stored the switch" "open" "$(ini_value "$G/BF_config.ini" ck_kg data)"
