@@ -95,4 +95,20 @@ check "nothing started" "no" "$([ -e "$G/bf2_stub.log" ] && echo yes || echo no)
 check "window stays visible" "1" "$(field visible "$(drv window)")"
 e2e_stop_launcher
 
+echo "launch: without the shell object nothing is started and nothing is reported"
+for key in 'HKCR\WScript.Shell' 'HKLM\Software\Classes\WScript.Shell'; do
+    wine reg delete "$key" /f >/dev/null 2>&1 || true
+done
+G=$(e2e_game_dir noshell)
+default_config_text > "$G/BF_config.ini"
+e2e_start_launcher "$G"
+check "start-up shows no message" "none" "$(drv no-msgbox)"
+check "window shown" "1" "$(field visible "$(drv window)")"
+drv click CKMS -- click 本地启动器 >/dev/null
+sleep 1
+check "nothing started" "no" "$([ -e "$G/bf2_stub.log" ] && echo yes || echo no)"
+check "the echo still shows the command" "$(winpath "$G")\BF2.exe +menu 1 +fullscreen 0" "$(drv get 编辑框3)"
+check "the window is hidden all the same" "0" "$(field visible "$(drv window)")"
+e2e_stop_launcher
+
 e2e_finish

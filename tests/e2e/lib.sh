@@ -97,3 +97,43 @@ ini_value() {  # file section key
 }
 
 screen_size() { xdpyinfo 2>/dev/null | sed -n 's/.*dimensions: *\([0-9]*\)x\([0-9]*\).*/\1 \2/p'; }
+
+# A loopback HTTP server that answers every GET with a short page and logs each request line to $1.
+# Sets E2E_HTTP_PORT; stopped by e2e_stop_http (and at exit).
+E2E_HTTP_PID=""
+e2e_start_http() {
+    local log=$1 portfile
+    portfile=$(mktemp)
+    python3 - "$log" "$portfile" <<'PY' &
+import http.server, sys
+log, portfile = sys.argv[1], sys.argv[2]
+class H(http.server.BaseHTTPRequestHandler):
+    def do_GET(self):
+        with open(log, "a") as f:
+            f.write(self.requestline + "\n")
+        body = b"<html><body>ok</body></html>"
+        self.send_response(200)
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+    def log_message(self, *a):
+        pass
+s = http.server.HTTPServer(("127.0.0.1", 0), H)
+s.timeout = 0.5
+open(portfile, "w").write(str(s.server_address[1]))
+import time
+deadline = time.time() + 300  # never outlives a test file
+while time.time() < deadline:
+    s.handle_request()
+PY
+    E2E_HTTP_PID=$!
+    local i
+    for i in $(seq 1 50); do [ -s "$portfile" ] && break; sleep 0.1; done
+    E2E_HTTP_PORT=$(cat "$portfile")
+    rm -f "$portfile"
+}
+e2e_stop_http() {
+    [ -n "$E2E_HTTP_PID" ] && kill "$E2E_HTTP_PID" 2>/dev/null && wait "$E2E_HTTP_PID" 2>/dev/null
+    E2E_HTTP_PID=""
+}
+trap e2e_stop_http EXIT

@@ -63,6 +63,18 @@ drv click CKMS >/dev/null
 check "a second click stores close" "close" "$(ini_value "$G/BF_config.ini" ck_kg data)"
 e2e_stop_launcher
 
+echo "the announcement browser is sent to the configured update host"
+HTTP_LOG=$(mktemp)
+e2e_start_http "$HTTP_LOG"
+G=$(e2e_game_dir browser)
+default_config_text | sed "s/^ip=.*\r\$/ip=127.0.0.1:$E2E_HTTP_PORT\r/" > "$G/BF_config.ini"
+e2e_start_launcher "$G"
+for i in $(seq 1 50); do grep -q 'GET /ostrel' "$HTTP_LOG" 2>/dev/null && break; sleep 0.2; done
+check "the page request reached the host" "GET /ostrel HTTP/1.1" "$(grep -m1 'GET /ostrel' "$HTTP_LOG")"
+check "update host label" "127.0.0.1:$E2E_HTTP_PORT" "$(drv get 透明标签5)"
+e2e_stop_launcher
+e2e_stop_http
+
 echo "stored open values check the boxes and swap the start buttons"
 G=$(e2e_game_dir open)
 default_config_text | sed 's/^data=close\r$/data=open\r/' > "$G/BF_config.ini"
