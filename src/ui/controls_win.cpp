@@ -43,16 +43,10 @@ void PictureButton::notify(WORD code) {
 }
 
 void PictureButton::on_paint() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd(), &ps);
-    RECT rc;
-    GetClientRect(hwnd(), &rc);
-    {
-        BufferedPaint buf(dc, rc.right, rc.bottom);
-        paint_backdrop(hwnd(), buf.dc());
-        draw_picture(buf.dc(), current(), 0, 0);
-    }
-    EndPaint(hwnd(), &ps);
+    paint_buffered(hwnd(), [this](HDC dc, const RECT&) {
+        paint_backdrop(hwnd(), dc);
+        draw_picture(dc, current(), 0, 0);
+    });
 }
 
 LRESULT PictureButton::handle(UINT msg, WPARAM wp, LPARAM lp) {
@@ -131,24 +125,17 @@ bool Label::create(HWND parent, int id, int x, int y, int w, int h, const std::w
 }
 
 void Label::on_paint() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd(), &ps);
-    RECT rc;
-    GetClientRect(hwnd(), &rc);
-    {
-        BufferedPaint buf(dc, rc.right, rc.bottom);
-        paint_backdrop(hwnd(), buf.dc());
-        const int len = GetWindowTextLengthW(hwnd());
-        std::wstring text(static_cast<std::size_t>(len) + 1, L'\0');
-        GetWindowTextW(hwnd(), text.data(), len + 1);
-        text.resize(static_cast<std::size_t>(len));
-        SetBkMode(buf.dc(), TRANSPARENT);
-        SetTextColor(buf.dc(), style_.color);
+    paint_buffered(hwnd(), [this](HDC dc, const RECT& rc) {
+        paint_backdrop(hwnd(), dc);
+        const std::wstring text = window_text(hwnd());
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, style_.color);
         HFONT font = style_.font ? style_.font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-        Selected sel(buf.dc(), font);
-        DrawTextW(buf.dc(), text.c_str(), len, &rc, style_.align | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    }
-    EndPaint(hwnd(), &ps);
+        Selected sel(dc, font);
+        RECT box = rc;
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box,
+                  style_.align | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    });
 }
 
 LRESULT Label::handle(UINT msg, WPARAM wp, LPARAM lp) {
@@ -188,10 +175,7 @@ LRESULT CALLBACK integer_edit_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UI
             return 0;
         }
         if (msg == WM_KILLFOCUS) {
-            const int len = GetWindowTextLengthW(hwnd);
-            std::wstring text(static_cast<std::size_t>(len) + 1, L'\0');
-            GetWindowTextW(hwnd, text.data(), len + 1);
-            text.resize(static_cast<std::size_t>(len));
+            const std::wstring text = window_text(hwnd);
             const std::wstring normal = normalize_integer_text(text);
             if (normal != text) SetWindowTextW(hwnd, normal.c_str());
         }

@@ -76,4 +76,18 @@ private:
     HGDIOBJ old_ = nullptr;
 };
 
+// Handles WM_PAINT double-buffered: `draw(dc, client_rect)` paints the whole client area into a memory DC.
+template <typename Draw>
+void paint_buffered(HWND hwnd, Draw draw) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    RECT rc;
+    GetClientRect(hwnd, &rc);
+    {
+        BufferedPaint buf(dc, rc.right, rc.bottom);
+        draw(buf.dc(), rc);
+    }
+    EndPaint(hwnd, &ps);
+}
+
 }  // namespace kv::ui

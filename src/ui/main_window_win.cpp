@@ -41,15 +41,6 @@ HWND make_edit(HWND parent, int id, int x, int y, int w, int h, DWORD style, DWO
     return e;
 }
 
-std::wstring window_text(HWND h) {
-    if (!h) return {};
-    const int len = GetWindowTextLengthW(h);
-    std::wstring text(static_cast<std::size_t>(len) + 1, L'\0');
-    const int got = GetWindowTextW(h, text.data(), len + 1);
-    text.resize(static_cast<std::size_t>(got));
-    return text;
-}
-
 }  // namespace
 
 void launcher_window_opened() { ++window_count; }
@@ -79,18 +70,9 @@ protected:
         switch (msg) {
             case WM_ERASEBKGND:
                 return 1;
-            case WM_PAINT: {
-                PAINTSTRUCT ps;
-                HDC dc = BeginPaint(hwnd(), &ps);
-                RECT rc;
-                GetClientRect(hwnd(), &rc);
-                {
-                    BufferedPaint buf(dc, rc.right, rc.bottom);
-                    paint(buf.dc());
-                }
-                EndPaint(hwnd(), &ps);
+            case WM_PAINT:
+                paint_buffered(hwnd(), [this](HDC dc, const RECT&) { paint(dc); });
                 return 0;
-            }
             case WM_SETCURSOR:
                 if (LOWORD(lp) == HTCLIENT && cursor_) {
                     SetCursor(cursor_);

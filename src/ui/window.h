@@ -4,7 +4,12 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace kv::ui {
+
+// The text of a window or control.
+std::wstring window_text(HWND hwnd);
 
 class Window {
 public:

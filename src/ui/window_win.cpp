@@ -2,6 +2,15 @@
 
 namespace kv::ui {
 
+std::wstring window_text(HWND hwnd) {
+    if (!hwnd) return {};
+    const int len = GetWindowTextLengthW(hwnd);
+    std::wstring text(static_cast<std::size_t>(len) + 1, L'\0');
+    const int got = GetWindowTextW(hwnd, text.data(), len + 1);
+    text.resize(static_cast<std::size_t>(got));
+    return text;
+}
+
 Window::~Window() {
     if (hwnd_) {
         SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
