@@ -222,9 +222,7 @@ void MainWindow::create_controls() {
 
     start_.create(w, kStartButton, 67, 218, 105, 30, {L"START_NORMAL", L"START_HOVER", nullptr, nullptr});
     update_start_.create(w, kUpdateStartButton, 48, 218, 105, 30, {L"START_HOVER", L"START_NORMAL", nullptr, nullptr});
-    set_available(kUpdateStartButton, false);
-    ShowWindow(control(kUpdateStartButton), SW_HIDE);
-    EnableWindow(control(kUpdateStartButton), TRUE);
+    ShowWindow(control(kUpdateStartButton), SW_HIDE);  // laid out hidden (but enabled) until settings load
     h3_.create(w, kTvButton, 173, 221, 25, 25, {L"TV_NORMAL", L"TV_HOVER", L"TV_PRESSED", nullptr});
     tip_.create(w, kTipLabel, 243, 216, 224, 16, L"", {RGB(255, 255, 0), ui_font_.get(), DT_LEFT, false});
 
@@ -278,6 +276,15 @@ void MainWindow::toggle(int code) {
     const int w = rc.right - rc.left, h = rc.bottom - rc.top;
     SetWindowPos(hwnd(), nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2, (GetSystemMetrics(SM_CYSCREEN) - h) / 2, 0,
                  0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
+void MainWindow::on_tray(UINT mouse_message) {
+    switch (mouse_message) {
+        case WM_LBUTTONUP: toggle(1); break;
+        case WM_LBUTTONDBLCLK: toggle(2); break;
+        case WM_RBUTTONUP:
+        case WM_CONTEXTMENU: toggle(3); break;
+    }
 }
 
 void MainWindow::begin_drag() {
@@ -379,12 +386,7 @@ LRESULT MainWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
         return 1;
     }
     if (msg == kTrayMessage) {
-        switch (LOWORD(lp)) {
-            case WM_LBUTTONUP: toggle(1); break;
-            case WM_LBUTTONDBLCLK: toggle(2); break;
-            case WM_RBUTTONUP:
-            case WM_CONTEXTMENU: toggle(3); break;
-        }
+        on_tray(LOWORD(lp));
         return 0;
     }
     if (msg == TrayIcon::taskbar_created_message()) {

@@ -62,6 +62,7 @@ private:
     LRESULT on_ctl_color(HDC dc, HWND control);
     void on_paint();
     void begin_drag();
+    void on_tray(UINT mouse_message);
 
     Picture skin_;
     OwnedFont title_font_, echo_font_, ui_font_, site_font_;
