@@ -134,7 +134,7 @@ void Label::on_paint() {
         Selected sel(dc, font);
         RECT box = rc;
         DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box,
-                  style_.align | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+                  style_.align | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
     });
 }
 
