@@ -41,8 +41,8 @@ def shade_tube(t, ux, uy, squash=0.92):
     nz = np.sqrt(1 - nr ** 2)
     nx, ny = nr * ux, nr * uy
     diff = np.clip(nx * LIGHT[0] + ny * LIGHT[1] + nz * LIGHT[2], 0, 1)
-    spec = np.clip(nx * HALF[0] + ny * HALF[1] + nz * HALF[2], 0, 1) ** 24
-    return diff, spec
+    specular = np.clip(nx * HALF[0] + ny * HALF[1] + nz * HALF[2], 0, 1) ** 24
+    return diff, specular
 
 
 def star_points(cx, cy, ro, ri, rot=-90.0):
@@ -74,8 +74,8 @@ def draw_star(cv, cx, cy, ro, ri, ramp_stops, height=0.38, shadow=0.5, shadow_of
             n = -n
         n /= np.linalg.norm(n)
         lum = float(np.clip(n @ LIGHT, 0, 1))
-        spec = float(np.clip(n @ HALF, 0, 1)) ** 20
-        col = ramp(ramp_stops, np.array(min(1.0, lum * 1.05 + 0.25 * spec)))
+        specular = float(np.clip(n @ HALF, 0, 1)) ** 20
+        col = ramp(ramp_stops, np.array(min(1.0, lum * 1.05 + 0.25 * specular)))
         # The facet is the angular sector between the two radial lines to p0 and p1.
         d0 = (x * p0[1] - y * p0[0]) / math.hypot(p0[0], p0[1])
         d1 = -(x * p1[1] - y * p1[0]) / math.hypot(p1[0], p1[1])
@@ -109,8 +109,8 @@ def draw_badge(cv, cx, cy, R, level='full'):
     cv.paint(NAVY_RIM, cov(r - R))
     # Gold ring.
     t = np.clip((r - ri) / (ro - ri), 0, 1)
-    diff, spec = shade_tube(t, ux, uy)
-    ring_col = ramp(GOLD, np.clip(diff * 0.95 + 0.05, 0, 1)) + 120 * spec[..., None]
+    diff, specular = shade_tube(t, ux, uy)
+    ring_col = ramp(GOLD, np.clip(diff * 0.95 + 0.05, 0, 1)) + 120 * specular[..., None]
     ring_col = np.minimum(ring_col, 254)
     ring = cov(r - ro) * (1 - cov(r - ri))
     cv.paint(ring_col, ring)
@@ -334,12 +334,12 @@ def glass_ball(cv, cx, cy, R, palette, state):
     cv.paint(rim_col, cov(r - R))
     ro, ri = R - 0.8, R - 2.6
     t = np.clip((r - ri) / (ro - ri), 0, 1)
-    diff, spec = shade_tube(t, ux, uy)
+    diff, specular = shade_tube(t, ux, uy)
     ring_stops = SILVER if state != 'hover' else [(0.0, (120, 110, 60)), (0.4, (214, 176, 70)),
                                                    (0.75, (248, 222, 140)), (1.0, (254, 250, 220))]
     if state == 'disabled':
         ring_stops = [(0.0, (90, 94, 104)), (1.0, (200, 204, 210))]
-    ring_col = np.minimum(ramp(ring_stops, diff) + 100 * spec[..., None], 254)
+    ring_col = np.minimum(ramp(ring_stops, diff) + 100 * specular[..., None], 254)
     cv.paint(ring_col, cov(r - ro) * (1 - cov(r - ri)))
     rd = ri - 0.3
     cv.paint((6, 20, 70), cov(r - ri) * (1 - cov(r - rd)))
