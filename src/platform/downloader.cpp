@@ -238,7 +238,8 @@ struct Task : std::enable_shared_from_this<Task> {
     void run_slot(Slot& s);
     Attempt run_connection(Slot& s, std::optional<Assignment> first, bool& progress);
     Attempt open_stream(Slot& s, std::int64_t pos, bool probe, Stream& out, int& status_code);
-    Attempt read_body(Slot& s, Stream& st, bool& progress, std::vector<char>& buffer);
+    Attempt read_body(Slot& s, Stream& st, bool& progress, std::vector<char>& buffer,
+                      download::KernelBuffer& kernel);
     bool prepare_file(Slot& s);
     void wait_for_rate();
     bool backoff(int failures);
@@ -556,7 +557,8 @@ bool Task::prepare_file(Slot& s) {
     return true;
 }
 
-Attempt Task::read_body(Slot& s, Stream& st, bool& progress, std::vector<char>& buffer) {
+Attempt Task::read_body(Slot& s, Stream& st, bool& progress, std::vector<char>& buffer,
+                        download::KernelBuffer& kernel) {
     std::int64_t offset = st.offset;  // file offset of the next byte of the stream
     std::int64_t pos;                 // next byte this connection needs; only it moves its position on
     std::int64_t end;                 // end of its piece as last seen; it only ever moves down (take-over)
@@ -567,13 +569,15 @@ Attempt Task::read_body(Slot& s, Stream& st, bool& progress, std::vector<char>& 
         pos = cur->pos;
         end = cur->end;
     }
-    std::int64_t buffer_at = pos;  // file offset of buffer[0]
-    std::size_t fill = 0;
+    std::int64_t buffer_at = pos;  // file offset of the first byte held
+    std::size_t fill = 0;          // bytes held, in `buffer` or, when `in_kernel`, in `kernel`
+    bool in_kernel = false;
     download::FileError write_error = download::FileError::None;
-    // Writes the buffer and reports it to the plan; learns whether the piece was cut short meanwhile.
+    // Writes what is held and reports it to the plan; learns whether the piece was cut short meanwhile.
     auto flush = [&] {
         if (fill > 0 && write_error == download::FileError::None) {
-            write_error = file.write_at(buffer.data(), fill, buffer_at);
+            write_error = in_kernel ? kernel.write_to(file, fill, buffer_at)
+                                    : file.write_at(buffer.data(), fill, buffer_at);
         }
         std::lock_guard g(lock);
         if (fill > 0) plan.accept(s.index, static_cast<std::int64_t>(fill));
@@ -615,6 +619,14 @@ Attempt Task::read_body(Slot& s, Stream& st, bool& progress, std::vector<char>& 
         const std::int64_t wanted = skipping ? pos - offset : end - pos;
         const auto want = static_cast<std::size_t>(
             std::min({static_cast<std::int64_t>(block), st.limit - offset, wanted}));
+        // Bytes kept in the kernel never pass through here; those that are already here (the early ones) or
+        // are dropped go through the buffer.
+        const bool to_kernel = kernel.is_open() && !skipping && early_used >= st.early.size();
+        if (to_kernel != in_kernel) {
+            flush();
+            in_kernel = to_kernel;
+            continue;
+        }
         char* into = buffer.data() + fill;
         std::size_t got = 0;
         if (early_used < st.early.size()) {
@@ -623,13 +635,18 @@ Attempt Task::read_body(Slot& s, Stream& st, bool& progress, std::vector<char>& 
             early_used += got;
         } else {
             wait_for_rate();
-            const net::IoResult r = st.socket.receive(into, want);
+            const net::IoResult r = in_kernel ? kernel.receive(st.socket, want, params.ReceiveTimeoutMs)
+                                              : st.socket.receive(into, want);
             if (!r.ok()) {
                 result = halt ? Attempt::Stopped : Attempt::Failed;
                 if (!halt) status(std::string("receiving: ") + net::error_text(r.error));
                 break;
             }
             got = r.bytes;
+            if (got == 0) {  // the kernel side is full
+                flush();
+                continue;
+            }
             if (params.SpeedLimit > 0) limit_consumed.fetch_add(static_cast<std::int64_t>(got), std::memory_order_relaxed);
         }
         offset += static_cast<std::int64_t>(got);
@@ -649,6 +666,8 @@ Attempt Task::read_body(Slot& s, Stream& st, bool& progress, std::vector<char>& 
 
 Attempt Task::run_connection(Slot& s, std::optional<Assignment> part, bool& progress) {
     std::vector<char> buffer(buffer_size);
+    download::KernelBuffer kernel;
+    kernel.open(buffer_size);
     bool first = true;
     for (;;) {
         const bool probe = !part.has_value();
@@ -704,7 +723,7 @@ Attempt Task::run_connection(Slot& s, std::optional<Assignment> part, bool& prog
                 return Attempt::Done;
             }
         }
-        if (a == Attempt::Done) a = read_body(s, st, progress, buffer);
+        if (a == Attempt::Done) a = read_body(s, st, progress, buffer, kernel);
         {
             std::lock_guard g(s.socket_lock);
             s.socket = nullptr;

@@ -53,6 +53,8 @@ public:
     void interrupt();
     void close();
     bool is_open() const { return handle_ != kInvalid; }
+    // The descriptor (SOCKET on Windows), for platform code that moves bytes without receive().
+    std::uintptr_t native_handle() const { return handle_; }
     // Time-outs of later send and receive calls; 0 or less waits without limit.
     void set_timeouts(int send_timeout_ms, int receive_timeout_ms);
 

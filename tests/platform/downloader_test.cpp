@@ -317,6 +317,25 @@ TEST_F(DownloaderTest, ServerIgnoringRangeStillGivesTheExactFile) {
     EXPECT_EQ(rec.bytes(), 700000) << "skipped bytes are not counted again";
 }
 
+// The bytes read together with the head are written from memory, the rest straight from the socket; the seam
+// between the two must land at the right offset, also when the early bytes are ones to skip.
+class EarlyBodyBytesTest : public DownloaderTest {
+protected:
+    void check(bool ranges, std::int64_t drop_after, int connections) {
+        const std::string body = pattern_body(700000 + 3);
+        server.add("/f", Resource{.body = body, .ranges = ranges, .drop_after = drop_after,
+                                  .drops = drop_after >= 0 ? 1 : 0, .body_with_head = 5000});
+        ASSERT_EQ(run(params("/f", connections)), DownloadOutcome::Complete);
+        EXPECT_EQ(saved(), body);
+        EXPECT_EQ(rec.bytes(), 700003);
+        expect_well_ordered(rec.notes());
+    }
+};
+
+TEST_F(EarlyBodyBytesTest, EveryRangedPiece) { check(true, -1, 3); }
+
+TEST_F(EarlyBodyBytesTest, SkippedWhenTheServerIgnoresRange) { check(false, 300000, 5); }
+
 TEST_F(DownloaderTest, WrongContentRangeIsNeverWritten) {
     const std::string body = pattern_body(800000);
     server.add("/f", Resource{.body = body, .shift_range = 1000});

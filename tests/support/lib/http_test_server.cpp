@@ -191,8 +191,10 @@ void HttpTestServer::answer(net::TcpSocket& socket, const HttpRequest& request, 
     head += "Content-Type: application/octet-stream\r\n";
     if (res.send_length) head += "Content-Length: " + std::to_string(size - from + res.extra_length) + "\r\n";
     head += "Connection: close\r\n\r\n";
+    const std::int64_t with_head = std::clamp<std::int64_t>(res.body_with_head, 0, size - from);
+    head.append(res.body, static_cast<std::size_t>(from), static_cast<std::size_t>(with_head));
     if (!send_text(socket, head)) return;
-    send_body(socket, entry, from, size);
+    send_body(socket, entry, from + with_head, size);
 }
 
 bool HttpTestServer::send_body(net::TcpSocket& socket, Entry& entry, std::int64_t from, std::int64_t to) {

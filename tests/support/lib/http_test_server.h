@@ -43,6 +43,7 @@ struct Resource {
     std::int64_t shift_range = 0;   // answers to ranges not starting at 0 start this many bytes off
     std::int64_t slow_start = -1;   // a request for exactly this start is sent at `slow_rate` bytes/s
     std::int64_t slow_rate = 0;
+    std::int64_t body_with_head = 0;  // this many body bytes go out in the same send as the head
 };
 
 class HttpTestServer {
