@@ -30,9 +30,15 @@ constexpr int kRetryBaseMs = 100;
 constexpr int kMaxConnections = 32;
 // A piece is not split below this: a new request costs more than it saves.
 constexpr std::int64_t kMinPiece = 128 * 1024;
-// Each connection collects what it receives here and writes it out in one call; only then does it report the
-// bytes to the shared plan, so the plan's lock is taken once per buffer, not once per receive.
-constexpr std::size_t kWriteBuffer = 128 * 1024;
+// Each connection collects what it receives in a buffer and writes it out in one call; only then does it report
+// the bytes to the shared plan, so the plan's lock is taken once per buffer, not once per receive. Fewer, larger
+// writes also mean less contention for the file between connections. The buffers of all connections together
+// stay within the budget, so memory does not grow with the number of connections.
+constexpr std::size_t kWriteBudget = 1280 * 1024;
+constexpr std::size_t kMinWriteBuffer = 32 * 1024;
+constexpr std::size_t kMaxWriteBuffer = 256 * 1024;
+// Receives taken in one system call at most.
+constexpr std::size_t kMaxBatch = 32;
 constexpr std::int32_t kMaxReceiveBlock = 4 * 1024 * 1024;
 constexpr char kUserAgent[] = "Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)";
 
@@ -139,7 +145,7 @@ struct Task : std::enable_shared_from_this<Task> {
     std::uint16_t proxy_port = 0;
     int connections = 1;
     std::size_t block = 20480;
-    std::size_t buffer_size = kWriteBuffer;
+    std::size_t buffer_size = kMaxWriteBuffer;
     // A connection reports its bytes at most `buffer_size` late, so a take-over must begin at least that far
     // beyond the reported position: then the owner never holds bytes past its new end.
     std::int64_t min_split = kMinPiece;
@@ -238,8 +244,7 @@ struct Task : std::enable_shared_from_this<Task> {
     void run_slot(Slot& s);
     Attempt run_connection(Slot& s, std::optional<Assignment> first, bool& progress);
     Attempt open_stream(Slot& s, std::int64_t pos, bool probe, Stream& out, int& status_code);
-    Attempt read_body(Slot& s, Stream& st, bool& progress, std::vector<char>& buffer,
-                      download::KernelBuffer& kernel);
+    Attempt read_body(Slot& s, Stream& st, bool& progress, std::vector<char>& buffer);
     bool prepare_file(Slot& s);
     void wait_for_rate();
     bool backoff(int failures);
@@ -557,8 +562,7 @@ bool Task::prepare_file(Slot& s) {
     return true;
 }
 
-Attempt Task::read_body(Slot& s, Stream& st, bool& progress, std::vector<char>& buffer,
-                        download::KernelBuffer& kernel) {
+Attempt Task::read_body(Slot& s, Stream& st, bool& progress, std::vector<char>& buffer) {
     std::int64_t offset = st.offset;  // file offset of the next byte of the stream
     std::int64_t pos;                 // next byte this connection needs; only it moves its position on
     std::int64_t end;                 // end of its piece as last seen; it only ever moves down (take-over)
@@ -570,14 +574,12 @@ Attempt Task::read_body(Slot& s, Stream& st, bool& progress, std::vector<char>& 
         end = cur->end;
     }
     std::int64_t buffer_at = pos;  // file offset of the first byte held
-    std::size_t fill = 0;          // bytes held, in `buffer` or, when `in_kernel`, in `kernel`
-    bool in_kernel = false;
+    std::size_t fill = 0;          // bytes held in `buffer`
     download::FileError write_error = download::FileError::None;
     // Writes what is held and reports it to the plan; learns whether the piece was cut short meanwhile.
     auto flush = [&] {
         if (fill > 0 && write_error == download::FileError::None) {
-            write_error = in_kernel ? kernel.write_to(file, fill, buffer_at)
-                                    : file.write_at(buffer.data(), fill, buffer_at);
+            write_error = file.write_at(buffer.data(), fill, buffer_at);
         }
         std::lock_guard g(lock);
         if (fill > 0) plan.accept(s.index, static_cast<std::int64_t>(fill));
@@ -619,34 +621,30 @@ Attempt Task::read_body(Slot& s, Stream& st, bool& progress, std::vector<char>& 
         const std::int64_t wanted = skipping ? pos - offset : end - pos;
         const auto want = static_cast<std::size_t>(
             std::min({static_cast<std::int64_t>(block), st.limit - offset, wanted}));
-        // Bytes kept in the kernel never pass through here; those that are already here (the early ones) or
-        // are dropped go through the buffer.
-        const bool to_kernel = kernel.is_open() && !skipping && early_used >= st.early.size();
-        if (to_kernel != in_kernel) {
-            flush();
-            in_kernel = to_kernel;
-            continue;
-        }
         char* into = buffer.data() + fill;
         std::size_t got = 0;
+        std::uint32_t sizes[kMaxBatch];
+        std::size_t blocks = 1;
         if (early_used < st.early.size()) {
             got = std::min(want, st.early.size() - early_used);
             std::memcpy(into, st.early.data() + early_used, got);
             early_used += got;
+            sizes[0] = static_cast<std::uint32_t>(got);
         } else {
             wait_for_rate();
-            const net::IoResult r = in_kernel ? kernel.receive(st.socket, want, params.ReceiveTimeoutMs)
-                                              : st.socket.receive(into, want);
+            // As many blocks as have arrived and fit, in one call; one at a time under a speed limit, so that
+            // the limiter sees each block before the next is taken.
+            const auto room = static_cast<std::int64_t>(buffer.size() - fill);
+            const auto most = params.SpeedLimit > 0
+                                  ? want
+                                  : static_cast<std::size_t>(std::min({room, st.limit - offset, wanted}));
+            const net::IoResult r = st.socket.receive_blocks(into, most, block, sizes, kMaxBatch, blocks);
             if (!r.ok()) {
                 result = halt ? Attempt::Stopped : Attempt::Failed;
                 if (!halt) status(std::string("receiving: ") + net::error_text(r.error));
                 break;
             }
             got = r.bytes;
-            if (got == 0) {  // the kernel side is full
-                flush();
-                continue;
-            }
             if (params.SpeedLimit > 0) limit_consumed.fetch_add(static_cast<std::int64_t>(got), std::memory_order_relaxed);
         }
         offset += static_cast<std::int64_t>(got);
@@ -654,7 +652,7 @@ Attempt Task::read_body(Slot& s, Stream& st, bool& progress, std::vector<char>& 
         pos += static_cast<std::int64_t>(got);
         fill += got;
         progress = true;
-        s.ring.push(static_cast<std::uint32_t>(got));
+        for (std::size_t i = 0; i < blocks; ++i) s.ring.push(sizes[i]);
     }
     flush();
     if (write_error != download::FileError::None) {
@@ -666,8 +664,6 @@ Attempt Task::read_body(Slot& s, Stream& st, bool& progress, std::vector<char>& 
 
 Attempt Task::run_connection(Slot& s, std::optional<Assignment> part, bool& progress) {
     std::vector<char> buffer(buffer_size);
-    download::KernelBuffer kernel;
-    kernel.open(buffer_size);
     bool first = true;
     for (;;) {
         const bool probe = !part.has_value();
@@ -723,7 +719,7 @@ Attempt Task::run_connection(Slot& s, std::optional<Assignment> part, bool& prog
                 return Attempt::Done;
             }
         }
-        if (a == Attempt::Done) a = read_body(s, st, progress, buffer, kernel);
+        if (a == Attempt::Done) a = read_body(s, st, progress, buffer);
         {
             std::lock_guard g(s.socket_lock);
             s.socket = nullptr;
@@ -916,7 +912,9 @@ bool Downloader::add_task(const DownloadTaskParams& params) {
     task->referer = p.Referer.empty() ? address_directory(p.Url) : p.Referer;
     task->connections = std::clamp(p.Connections, 1, kMaxConnections);
     task->block = static_cast<std::size_t>(p.ReceiveBlockSize > 0 ? std::min(p.ReceiveBlockSize, kMaxReceiveBlock) : 20480);
-    task->buffer_size = std::max(kWriteBuffer, task->block * 2);
+    task->buffer_size = std::max(std::clamp<std::size_t>(kWriteBudget / static_cast<std::size_t>(task->connections),
+                                                         kMinWriteBuffer, kMaxWriteBuffer),
+                                 task->block * 2);
     task->min_split = std::max<std::int64_t>(kMinPiece, static_cast<std::int64_t>(task->buffer_size + task->block));
     for (int i = 0; i < kMaxConnections; ++i) task->connection_refs[i].index = i;
     for (int i = 0; i < task->connections; ++i) task->slots.push_back(std::make_unique<Slot>(i));

@@ -6,8 +6,6 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/socket.h"
-
 namespace kv::download {
 
 enum class FileError { None, Exists, Open, Resize, Write };
@@ -34,33 +32,8 @@ public:
     static bool remove(const std::string& path);
 
 private:
-    friend class KernelBuffer;
     static constexpr std::intptr_t kInvalid = -1;
     std::intptr_t handle_ = kInvalid;
-};
-
-// Body bytes moved from a socket into the kernel and from there into the output file, never copied through
-// this process (a pipe and splice on Linux). Where there is no such path (Windows) open() fails and the
-// caller receives into its own buffer instead. Holds at most the capacity asked for in open().
-class KernelBuffer {
-public:
-    KernelBuffer() = default;
-    ~KernelBuffer();
-    KernelBuffer(const KernelBuffer&) = delete;
-    KernelBuffer& operator=(const KernelBuffer&) = delete;
-
-    bool open(std::size_t capacity);
-    bool is_open() const { return read_ != kInvalid; }
-    // Appends up to `size` bytes from `socket`, waiting up to `timeout_ms` (0 or less: no limit) for some.
-    net::IoResult receive(net::TcpSocket& socket, std::size_t size, int timeout_ms);
-    // Writes the first `size` bytes held to `file` at `offset`. On failure the buffer is closed.
-    FileError write_to(OutputFile& file, std::size_t size, std::int64_t offset);
-    void close();
-
-private:
-    static constexpr std::intptr_t kInvalid = -1;
-    std::intptr_t read_ = kInvalid;
-    std::intptr_t write_ = kInvalid;
 };
 
 }  // namespace kv::download

@@ -71,11 +71,4 @@ std::int64_t OutputFile::existing_size(const std::string& path) {
 
 bool OutputFile::remove(const std::string& path) { return DeleteFileW(utf8_to_wide(path).c_str()) != 0; }
 
-// Winsock has no way to move socket bytes into a file without a copy in user space.
-KernelBuffer::~KernelBuffer() = default;
-bool KernelBuffer::open(std::size_t) { return false; }
-net::IoResult KernelBuffer::receive(net::TcpSocket&, std::size_t, int) { return {net::Error::Io, 0}; }
-FileError KernelBuffer::write_to(OutputFile&, std::size_t, std::int64_t) { return FileError::Write; }
-void KernelBuffer::close() {}
-
 }  // namespace kv::download

@@ -48,13 +48,18 @@ public:
     IoResult send_all(const char* data, std::size_t size);
     // Up to `size` bytes; 0 bytes with Error::Closed when the peer has closed.
     IoResult receive(char* buffer, std::size_t size);
+    // Receives of at most `block` bytes each into consecutive parts of `buffer`, `size` bytes at most in all.
+    // The first waits as receive() does; the others take only what has arrived already. Where the system can
+    // (recvmmsg on Linux) they share one system call, which matters at small block sizes; elsewhere there is
+    // one receive per call. Each receive's byte count goes to `sizes` (room for `max_blocks`), `count` tells
+    // how many. Error::Closed only when the peer closed before any byte came.
+    IoResult receive_blocks(char* buffer, std::size_t size, std::size_t block, std::uint32_t* sizes,
+                            std::size_t max_blocks, std::size_t& count);
     // Shuts the socket down both ways; safe from another thread while send or receive is blocked (the caller
     // keeps it from overlapping connect, close or destruction).
     void interrupt();
     void close();
     bool is_open() const { return handle_ != kInvalid; }
-    // The descriptor (SOCKET on Windows), for platform code that moves bytes without receive().
-    std::uintptr_t native_handle() const { return handle_; }
     // Time-outs of later send and receive calls; 0 or less waits without limit.
     void set_timeouts(int send_timeout_ms, int receive_timeout_ms);
 

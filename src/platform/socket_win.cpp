@@ -155,6 +155,15 @@ IoResult TcpSocket::receive(char* buffer, std::size_t size) {
     return {from_wsa(WSAGetLastError()), 0};
 }
 
+IoResult TcpSocket::receive_blocks(char* buffer, std::size_t size, std::size_t block, std::uint32_t* sizes,
+                                   std::size_t max_blocks, std::size_t& count) {
+    count = 0;
+    if (size == 0 || max_blocks == 0) return {Error::None, 0};
+    const IoResult r = receive(buffer, std::min(size, block));
+    if (r.ok()) sizes[count++] = static_cast<std::uint32_t>(r.bytes);
+    return r;
+}
+
 void TcpSocket::set_timeouts(int send_timeout_ms, int receive_timeout_ms) {
     set_timeout(sock_of(handle_), SO_SNDTIMEO, send_timeout_ms);
     set_timeout(sock_of(handle_), SO_RCVTIMEO, receive_timeout_ms);
