@@ -70,6 +70,8 @@ struct DownloadTaskParams {
     std::int32_t SendTimeoutMs = 20000;
     std::int32_t ReceiveTimeoutMs = 20000;
     std::int32_t StopWaitMs = 1000;
+    // Bytes asked for per receive; each receive is one BytesReceived. On Linux several receives that have
+    // arrived already are taken in one system call.
     std::int32_t ReceiveBlockSize = 20480;
     std::int32_t SendBlockSize = 1024;
     DownloadStatusRoutine StatusRoutine;
