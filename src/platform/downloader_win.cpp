@@ -10,19 +10,6 @@ namespace {
 HANDLE as_handle(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 }  // namespace
 
-OutputFile::~OutputFile() { close(); }
-
-OutputFile::OutputFile(OutputFile&& other) noexcept : handle_(other.handle_) { other.handle_ = kInvalid; }
-
-OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
-    if (this != &other) {
-        close();
-        handle_ = other.handle_;
-        other.handle_ = kInvalid;
-    }
-    return *this;
-}
-
 FileError OutputFile::open(const std::string& path, bool exclusive) {
     close();
     const HANDLE h = CreateFileW(utf8_to_wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,

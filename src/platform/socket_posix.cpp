@@ -89,19 +89,6 @@ Error wait_connected(int fd, std::chrono::steady_clock::time_point deadline, con
 
 }  // namespace
 
-TcpSocket::~TcpSocket() { close(); }
-
-TcpSocket::TcpSocket(TcpSocket&& other) noexcept : handle_(other.handle_) { other.handle_ = kInvalid; }
-
-TcpSocket& TcpSocket::operator=(TcpSocket&& other) noexcept {
-    if (this != &other) {
-        close();
-        handle_ = other.handle_;
-        other.handle_ = kInvalid;
-    }
-    return *this;
-}
-
 void TcpSocket::close() {
     if (handle_ != kInvalid) ::close(fd_of(handle_));
     handle_ = kInvalid;
@@ -137,8 +124,7 @@ Error TcpSocket::connect(const std::string& host, std::uint16_t port, int timeou
         }
         if (e == Error::None) {
             fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-            set_timeout(fd, SO_SNDTIMEO, send_timeout_ms);
-            set_timeout(fd, SO_RCVTIMEO, receive_timeout_ms);
+            set_timeouts(send_timeout_ms, receive_timeout_ms);
             return Error::None;
         }
         close();
@@ -213,22 +199,6 @@ IoResult TcpSocket::receive_blocks(char* buffer, std::size_t size, std::size_t b
 void TcpSocket::set_timeouts(int send_timeout_ms, int receive_timeout_ms) {
     set_timeout(fd_of(handle_), SO_SNDTIMEO, send_timeout_ms);
     set_timeout(fd_of(handle_), SO_RCVTIMEO, receive_timeout_ms);
-}
-
-TcpListener::~TcpListener() { close(); }
-
-TcpListener::TcpListener(TcpListener&& other) noexcept : handle_(other.handle_), port_(other.port_) {
-    other.handle_ = kInvalid;
-}
-
-TcpListener& TcpListener::operator=(TcpListener&& other) noexcept {
-    if (this != &other) {
-        close();
-        handle_ = other.handle_;
-        port_ = other.port_;
-        other.handle_ = kInvalid;
-    }
-    return *this;
 }
 
 void TcpListener::close() {

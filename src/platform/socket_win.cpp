@@ -73,19 +73,6 @@ Error wait_connected(SOCKET s, std::chrono::steady_clock::time_point deadline, c
 
 }  // namespace
 
-TcpSocket::~TcpSocket() { close(); }
-
-TcpSocket::TcpSocket(TcpSocket&& other) noexcept : handle_(other.handle_) { other.handle_ = kInvalid; }
-
-TcpSocket& TcpSocket::operator=(TcpSocket&& other) noexcept {
-    if (this != &other) {
-        close();
-        handle_ = other.handle_;
-        other.handle_ = kInvalid;
-    }
-    return *this;
-}
-
 void TcpSocket::close() {
     if (handle_ != kInvalid) closesocket(sock_of(handle_));
     handle_ = kInvalid;
@@ -125,8 +112,7 @@ Error TcpSocket::connect(const std::string& host, std::uint16_t port, int timeou
         if (e == Error::None) {
             non_blocking = 0;
             ioctlsocket(s, FIONBIO, &non_blocking);
-            set_timeout(s, SO_SNDTIMEO, send_timeout_ms);
-            set_timeout(s, SO_RCVTIMEO, receive_timeout_ms);
+            set_timeouts(send_timeout_ms, receive_timeout_ms);
             return Error::None;
         }
         close();
@@ -167,22 +153,6 @@ IoResult TcpSocket::receive_blocks(char* buffer, std::size_t size, std::size_t b
 void TcpSocket::set_timeouts(int send_timeout_ms, int receive_timeout_ms) {
     set_timeout(sock_of(handle_), SO_SNDTIMEO, send_timeout_ms);
     set_timeout(sock_of(handle_), SO_RCVTIMEO, receive_timeout_ms);
-}
-
-TcpListener::~TcpListener() { close(); }
-
-TcpListener::TcpListener(TcpListener&& other) noexcept : handle_(other.handle_), port_(other.port_) {
-    other.handle_ = kInvalid;
-}
-
-TcpListener& TcpListener::operator=(TcpListener&& other) noexcept {
-    if (this != &other) {
-        close();
-        handle_ = other.handle_;
-        port_ = other.port_;
-        other.handle_ = kInvalid;
-    }
-    return *this;
 }
 
 void TcpListener::close() {
