@@ -34,30 +34,30 @@ void setup_main_window(ui::MainWindow& w) {
 
     w.set_text(ui::kClientPathEdit, launcher_file("\\BF2.exe").native());
 
-    const std::wstring screen_w = std::to_wstring(GetSystemMetrics(SM_CXSCREEN));
-    const std::wstring screen_h = std::to_wstring(GetSystemMetrics(SM_CYSCREEN));
+    const int screen_w = GetSystemMetrics(SM_CXSCREEN);
+    const int screen_h = GetSystemMetrics(SM_CYSCREEN);
     std::error_code ec;
     if (!std::filesystem::exists(config_path(), ec)) {
-        w.set_text(ui::kWidthEdit, screen_w);
-        w.set_text(ui::kHeightEdit, screen_h);
+        w.set_text(ui::kWidthEdit, std::to_wstring(screen_w));
+        w.set_text(ui::kHeightEdit, std::to_wstring(screen_h));
         write_default_config(wide_to_gbk(w.text(ui::kDefaultConfigEdit)));
         return;
     }
 
     s.StoredWidth = read_setting("bf_X", "data");
     s.StoredHeight = read_setting("bf_Y", "data");
-    w.set_text(ui::kHostLabel, gbk_to_wide(read_setting("bf2_down", "ip")));
+    const std::string host = read_setting("bf2_down", "ip");
+    w.set_text(ui::kHostLabel, gbk_to_wide(host));
     w.set_text(ui::kSiteTitle, gbk_to_wide(read_setting("bf2_down", "title")));
     const std::string version = read_setting("bf2_exe", "version");
     w.set_text(ui::kVersionLabel, version_line(gbk_to_wide(version)));
     s.LocalClientVersion = version;
 
-    const ResolutionTexts res = resolution_texts(s.StoredWidth, s.StoredHeight, GetSystemMetrics(SM_CXSCREEN),
-                                                 GetSystemMetrics(SM_CYSCREEN));
+    const ResolutionTexts res = resolution_texts(s.StoredWidth, s.StoredHeight, screen_w, screen_h);
     w.set_text(ui::kWidthEdit, gbk_to_wide(res.width));
     w.set_text(ui::kHeightEdit, gbk_to_wide(res.height));
 
-    s.UpdateHost = read_setting("bf2_down", "ip");
+    s.UpdateHost = host;
     if (auto* browser = w.browser()) browser->navigate(gbk_to_wide("http://" + s.UpdateHost + "/ostrel"));
 
     s.IntroSwitch = read_setting("dh_kg", "data");

@@ -17,14 +17,9 @@ void launch_game(ui::MainWindow& w) {
                     MB_OK | MB_ICONWARNING | MB_TASKMODAL);
         return;
     }
-    const bool windowed = w.checked(ui::kWindowedCheck);
-    std::wstring args;
-    if (windowed) {
-        args = launch_arguments(true, w.checked(ui::kIntroCheck), L"", L"");
-    } else {
-        const bool skip_intro = w.checked(ui::kIntroCheck);
-        args = launch_arguments(false, skip_intro, w.text(ui::kWidthEdit), w.text(ui::kHeightEdit));
-    }
+    // The resolution applies to full screen only.
+    const std::wstring args = launch_arguments(w.checked(ui::kWindowedCheck), w.checked(ui::kIntroCheck),
+                                               w.text(ui::kWidthEdit), w.text(ui::kHeightEdit));
     const std::wstring path = w.text(ui::kClientPathEdit);
     run_with_shell(launcher_state().ShellObject, path, args);
     w.set_text(ui::kEchoEdit, launch_echo(path, args));

@@ -160,6 +160,7 @@ struct Task : std::enable_shared_from_this<Task> {
     UrlParts target;  // the address requests go to: the task's, or where redirects led
     SegmentPlan plan;
     bool plan_ready = false;
+    std::int64_t received() const { return plan_ready ? plan.done() : 0; }  // under `lock`
     bool ranges = true;  // the server honours Range
     std::int64_t total = -1;
     std::int64_t speed_taken = 0;
@@ -263,6 +264,7 @@ struct Downloader::State {
     std::shared_ptr<Task> task;
     std::thread thread;
     std::optional<DownloadResult> last;
+    std::shared_ptr<Task> active() const;
 };
 
 // ---------------------------------------------------------------------------------------------------------
@@ -846,14 +848,14 @@ void Task::run() {
     deliver_pending();
 
     DownloadOutcome outcome;
-    std::int64_t received;
+    std::int64_t got;
     std::int64_t size;
     std::string path;
     {
         std::lock_guard g(lock);
         const bool complete = all_joined && plan_ready && plan.complete() && !fatal && file.is_open();
         outcome = complete ? DownloadOutcome::Complete : user_stop ? DownloadOutcome::Stopped : DownloadOutcome::Failed;
-        received = plan_ready ? plan.done() : 0;
+        got = received();
         size = total;
         path = save_path;
         if (all_joined) file.close();
@@ -864,9 +866,9 @@ void Task::run() {
     if (outcome != DownloadOutcome::Complete && plan_ready && all_joined) download::OutputFile::remove(path);
     std::lock_guard g(notify_lock);
     info.outcome = outcome;
-    info.received = received;
+    info.received = got;
     info.error = error;
-    call(DownloadEvent::TaskEnded, -1, outcome == DownloadOutcome::Stopped ? received : std::max<std::int64_t>(size, 0),
+    call(DownloadEvent::TaskEnded, -1, outcome == DownloadOutcome::Stopped ? got : std::max<std::int64_t>(size, 0),
          static_cast<std::int32_t>(outcome));
     ended = true;
 }
@@ -948,7 +950,7 @@ bool Downloader::add_task(const DownloadTaskParams& params) {
             result.total = task->total;
             result.error = task->error;
             result.save_path = task->save_path;
-            result.received = task->plan_ready ? task->plan.done() : 0;
+            result.received = task->received();
         }
         {
             std::lock_guard ng(task->notify_lock);
@@ -964,29 +966,26 @@ bool Downloader::add_task(const DownloadTaskParams& params) {
     return true;
 }
 
+std::shared_ptr<Task> Downloader::State::active() const {
+    std::lock_guard g(lock);
+    return task;
+}
+
 std::int32_t Downloader::take_speed() {
-    std::shared_ptr<Task> task;
-    {
-        std::lock_guard g(state_->lock);
-        task = state_->task;
-    }
+    const std::shared_ptr<Task> task = state_->active();
     if (!task) return 0;
     std::lock_guard g(task->lock);
-    const std::int64_t done = task->plan_ready ? task->plan.done() : 0;
+    const std::int64_t done = task->received();
     const std::int64_t speed = done - task->speed_taken;
     task->speed_taken = done;
     return clamp32(speed);
 }
 
 std::int32_t Downloader::done_length() {
-    std::shared_ptr<Task> task;
-    {
-        std::lock_guard g(state_->lock);
-        task = state_->task;
-    }
+    const std::shared_ptr<Task> task = state_->active();
     if (!task) return 0;
     std::lock_guard g(task->lock);
-    return clamp32(task->plan_ready ? task->plan.done() : 0);
+    return clamp32(task->received());
 }
 
 void Downloader::release() {

@@ -7,18 +7,10 @@
 #include <vector>
 
 #include "launch/launch_args.h"
+#include "platform/com_win.h"
 
 namespace kv {
 namespace {
-
-// A VARIANT that clears itself.
-struct Variant {
-    VARIANT v;
-    Variant() { VariantInit(&v); }
-    ~Variant() { VariantClear(&v); }
-    Variant(const Variant&) = delete;
-    Variant& operator=(const Variant&) = delete;
-};
 
 void set_bstr(VARIANT& v, std::wstring_view text) {
     v.vt = VT_BSTR;

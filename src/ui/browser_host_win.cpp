@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <new>
 
+#include "platform/com_win.h"
 #include "ui/browser_host_events_win.h"
 
 namespace kv::ui {
@@ -48,19 +49,6 @@ const AtlApi& atl() {
     }();
     return api;
 }
-
-class Bstr {
-public:
-    explicit Bstr(const std::wstring& text)
-        : s_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-    ~Bstr() { SysFreeString(s_); }
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
-    BSTR get() const { return s_; }
-
-private:
-    BSTR s_;
-};
 
 VARIANT_BOOL to_variant_bool(bool value) {
     return value ? VARIANT_TRUE : VARIANT_FALSE;

@@ -37,9 +37,16 @@ const Picture& PictureButton::current() const {
     return *p ? *p : normal_;
 }
 
-void PictureButton::notify(WORD code) {
-    SendMessageW(GetParent(hwnd()), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd()), code),
-                 reinterpret_cast<LPARAM>(hwnd()));
+void notify_parent(HWND control, WORD code) {
+    SendMessageW(GetParent(control), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code),
+                 reinterpret_cast<LPARAM>(control));
+}
+
+bool PictureButton::holds(LPARAM lp) const {
+    RECT rc;
+    GetClientRect(hwnd(), &rc);
+    const POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+    return PtInRect(&rc, pt) != FALSE;
 }
 
 void PictureButton::on_paint() {
@@ -67,16 +74,13 @@ LRESULT PictureButton::handle(UINT msg, WPARAM wp, LPARAM lp) {
                 InvalidateRect(hwnd(), nullptr, FALSE);
             }
             if (pressed_state_) {
-                RECT rc;
-                GetClientRect(hwnd(), &rc);
-                POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-                const bool inside = PtInRect(&rc, pt) != FALSE;
+                const bool inside = holds(lp);
                 if (inside != hover_state_) {
                     hover_state_ = inside;
                     InvalidateRect(hwnd(), nullptr, FALSE);
                 }
             }
-            notify(kNotifyMouseMove);
+            notify_parent(hwnd(), kNotifyMouseMove);
             return 0;
         }
         case WM_MOUSELEAVE:
@@ -93,11 +97,8 @@ LRESULT PictureButton::handle(UINT msg, WPARAM wp, LPARAM lp) {
             const bool was_pressed = pressed_state_;
             pressed_state_ = false;
             if (GetCapture() == hwnd()) ReleaseCapture();
-            RECT rc;
-            GetClientRect(hwnd(), &rc);
-            POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
             InvalidateRect(hwnd(), nullptr, FALSE);
-            if (was_pressed && PtInRect(&rc, pt)) notify(BN_CLICKED);
+            if (was_pressed && holds(lp)) notify_parent(hwnd(), BN_CLICKED);
             return 0;
         }
         case WM_CAPTURECHANGED:
@@ -105,7 +106,7 @@ LRESULT PictureButton::handle(UINT msg, WPARAM wp, LPARAM lp) {
             InvalidateRect(hwnd(), nullptr, FALSE);
             return 0;
         case BM_CLICK:
-            if (IsWindowEnabled(hwnd())) notify(BN_CLICKED);
+            if (IsWindowEnabled(hwnd())) notify_parent(hwnd(), BN_CLICKED);
             return 0;
         case WM_ENABLE:
             InvalidateRect(hwnd(), nullptr, FALSE);
@@ -157,8 +158,7 @@ LRESULT Label::handle(UINT msg, WPARAM wp, LPARAM lp) {
             }
             return default_handle(msg, wp, lp);
         case WM_LBUTTONUP:
-            SendMessageW(GetParent(hwnd()), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd()), kNotifyLeftReleased),
-                         reinterpret_cast<LPARAM>(hwnd()));
+            notify_parent(hwnd(), kNotifyLeftReleased);
             return 0;
         default:
             return default_handle(msg, wp, lp);

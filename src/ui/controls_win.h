@@ -16,6 +16,9 @@ namespace kv::ui {
 inline constexpr WORD kNotifyMouseMove = 0x7001;    // the pointer moved over the control
 inline constexpr WORD kNotifyLeftReleased = 0x7002; // left button released over the control
 
+// Tells the control's parent about it in a WM_COMMAND with the control's id and `code`, as standard controls do.
+void notify_parent(HWND control, WORD code);
+
 // Draws its picture for the state (normal, hover, pressed, disabled; a missing one falls back to normal) over
 // whatever its parent shows behind it. Hand cursor. Acts on a left click and on BM_CLICK.
 class PictureButton : public Window {
@@ -33,8 +36,9 @@ protected:
 
 private:
     const Picture& current() const;
-    void notify(WORD code);
     void on_paint();
+    // Whether the mouse position in a message's lParam lies on the button.
+    bool holds(LPARAM lp) const;
 
     Picture normal_, hover_, pressed_, disabled_;
     bool hover_state_ = false;

@@ -34,6 +34,11 @@ HFONT make_font(int height, const wchar_t* face, BYTE charset) {
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
 }
 
+// Where the window's top left corner goes for it to sit in the middle of the primary screen.
+POINT centred_origin() {
+    return {(GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2, (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2};
+}
+
 HWND make_edit(HWND parent, int id, int x, int y, int w, int h, DWORD style, DWORD ex_style, HFONT font) {
     HWND e = CreateWindowExW(ex_style, L"EDIT", L"", WS_CHILD | style, x, y, w, h, parent,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
@@ -81,9 +86,7 @@ protected:
                 break;
             case WM_MOUSEMOVE:
             case WM_LBUTTONDOWN:
-                SendMessageW(GetParent(hwnd()), WM_COMMAND,
-                             MAKEWPARAM(kTitleStrip, msg == WM_MOUSEMOVE ? kNotifyMouseMove : kNotifyPressed),
-                             reinterpret_cast<LPARAM>(hwnd()));
+                notify_parent(hwnd(), msg == WM_MOUSEMOVE ? kNotifyMouseMove : kNotifyPressed);
                 return 0;
             case WM_COMMAND:  // the strip's own controls report to the main window
                 return SendMessageW(GetParent(hwnd()), msg, wp, lp);
@@ -128,16 +131,14 @@ bool MainWindow::create() {
         wc.hCursor = class_cursor;
         wc.hbrBackground = nullptr;
     });
-    const int x = (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2;
-    const int y = (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2;
-    return Window::create(WS_EX_APPWINDOW, kMainWindowClass, L"Korvalen", WS_POPUP | WS_CLIPCHILDREN, x, y, kWidth,
-                          kHeight, nullptr, nullptr) != nullptr;
+    const POINT at = centred_origin();
+    return Window::create(WS_EX_APPWINDOW, kMainWindowClass, L"Korvalen", WS_POPUP | WS_CLIPCHILDREN, at.x, at.y,
+                          kWidth, kHeight, nullptr, nullptr) != nullptr;
 }
 
 void MainWindow::show_centred() {
-    const int x = (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2;
-    const int y = (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2;
-    SetWindowPos(hwnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    const POINT at = centred_origin();
+    SetWindowPos(hwnd(), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     ShowWindow(hwnd(), SW_SHOW);
     UpdateWindow(hwnd());
 }
@@ -271,11 +272,8 @@ void MainWindow::toggle(int code) {
     if (IsIconic(hwnd()) || IsZoomed(hwnd())) ShowWindow(hwnd(), SW_RESTORE);
     ShowWindow(hwnd(), SW_SHOW);
     SetForegroundWindow(hwnd());
-    RECT rc;
-    GetWindowRect(hwnd(), &rc);
-    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
-    SetWindowPos(hwnd(), nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2, (GetSystemMetrics(SM_CYSCREEN) - h) / 2, 0,
-                 0, SWP_NOSIZE | SWP_NOZORDER);
+    const POINT at = centred_origin();
+    SetWindowPos(hwnd(), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
 void MainWindow::on_tray(UINT mouse_message) {
@@ -368,21 +366,23 @@ LRESULT MainWindow::on_ctl_color(HDC dc, HWND control) {
     }
 }
 
+void MainWindow::paint_skin(HDC dc, const RECT& area) {
+    if (skin_) paint_tiled(dc, skin_, area);
+    else FillRect(dc, &area, panel_brush_.get());
+}
+
 void MainWindow::on_paint() {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd(), &ps);
-    if (skin_) paint_tiled(dc, skin_, ps.rcPaint);
-    else FillRect(dc, &ps.rcPaint, panel_brush_.get());
+    paint_skin(dc, ps.rcPaint);
     EndPaint(hwnd(), &ps);
 }
 
 LRESULT MainWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == backdrop_message()) {
-        HDC dc = reinterpret_cast<HDC>(wp);
         RECT area;
         GetClientRect(hwnd(), &area);
-        if (skin_) paint_tiled(dc, skin_, area);
-        else FillRect(dc, &area, panel_brush_.get());
+        paint_skin(reinterpret_cast<HDC>(wp), area);
         return 1;
     }
     if (msg == kTrayMessage) {

@@ -61,6 +61,8 @@ private:
     void on_command(int id, int code);
     LRESULT on_ctl_color(HDC dc, HWND control);
     void on_paint();
+    // The skin tiled over `area`, or the panel colour when the skin is missing.
+    void paint_skin(HDC dc, const RECT& area);
     void begin_drag();
     void on_tray(UINT mouse_message);
 

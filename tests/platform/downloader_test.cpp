@@ -104,6 +104,13 @@ protected:
         p.NotifyRoutine = rec.routine();
         return p;
     }
+    // The task ended once, as failed, and the engine does not call its file complete.
+    void expect_failed(const Recorder& notes) {
+        const auto ended = notes.of(DownloadEvent::TaskEnded);
+        ASSERT_EQ(ended.size(), 1u);
+        EXPECT_EQ(ended[0].extra, static_cast<std::int32_t>(DownloadOutcome::Failed));
+        EXPECT_FALSE(engine.last_result()->complete());
+    }
     // Runs a task to its end; the outcome as TaskEnded's extra reported it.
     DownloadOutcome run(const DownloadTaskParams& p) {
         EXPECT_TRUE(engine.add_task(p));
@@ -378,10 +385,7 @@ TEST_F(DownloaderTest, FailuresEndTheTaskWithoutAFile) {
         p.SavePath = (dir / ("out" + std::to_string(i))).string();
         ASSERT_TRUE(engine.add_task(p));
         ASSERT_TRUE(engine.wait(10000));
-        const auto ended = local.of(DownloadEvent::TaskEnded);
-        ASSERT_EQ(ended.size(), 1u);
-        EXPECT_EQ(ended[0].extra, static_cast<std::int32_t>(DownloadOutcome::Failed));
-        EXPECT_FALSE(engine.last_result()->complete());
+        ASSERT_NO_FATAL_FAILURE(expect_failed(local));
         EXPECT_FALSE(engine.last_result()->error.empty());
         EXPECT_EQ(local.of(DownloadEvent::BytesReceived).size(), 0u);
         EXPECT_FALSE(std::filesystem::exists(p.SavePath));
@@ -400,10 +404,7 @@ TEST_F(DownloaderTest, BodyShorterThanAnnouncedIsNeverComplete) {
         p.NotifyRoutine = local.routine();
         ASSERT_TRUE(engine.add_task(p));
         ASSERT_TRUE(engine.wait(10000));
-        const auto ended = local.of(DownloadEvent::TaskEnded);
-        ASSERT_EQ(ended.size(), 1u);
-        EXPECT_EQ(ended[0].extra, static_cast<std::int32_t>(DownloadOutcome::Failed));
-        EXPECT_FALSE(engine.last_result()->complete());
+        ASSERT_NO_FATAL_FAILURE(expect_failed(local));
         EXPECT_FALSE(saved_exists());
         EXPECT_LE(server.requests_for(path).size(), 4u) << "retries are bounded";
     }

@@ -1,23 +1,19 @@
 // The embedded browser host under Wine: the control is created in a real window, navigates to a loopback
 // server, takes its options, moves and goes away cleanly. Wine draws no page (no Gecko), so pages cannot
 // raise NewWindow or DocumentComplete; the event sink is driven with hand-made DISPPARAMS instead.
-#include <winsock2.h>
-// (before anything that pulls in <windows.h>)
+#include <windows.h>
+// (before the headers that expect it)
 #include <exdispid.h>
 #include <gtest/gtest.h>
-#include <ws2tcpip.h>
 
-#include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <functional>
-#include <mutex>
-#include <optional>
 #include <stdexcept>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "platform/com_win.h"
+#include "support/lib/http_test_server.h"
 #include "ui/browser_host_events_win.h"
 #include "ui/browser_host_win.h"
 #include "ui/window.h"
@@ -27,127 +23,6 @@ namespace {
 
 using Microsoft::WRL::ComPtr;
 using namespace std::chrono_literals;
-
-// ---------------------------------------------------------------------------------------------------------------
-// A loopback HTTP listener that records the request targets it gets and answers each with a tiny page. It
-// serves a bounded number of connections and stops when destroyed.
-
-class Socket {
-public:
-    explicit Socket(SOCKET s = INVALID_SOCKET) : s_(s) {}
-    ~Socket() {
-        if (s_ != INVALID_SOCKET) closesocket(s_);
-    }
-    Socket(const Socket&) = delete;
-    Socket& operator=(const Socket&) = delete;
-    SOCKET get() const { return s_; }
-    explicit operator bool() const { return s_ != INVALID_SOCKET; }
-
-private:
-    SOCKET s_;
-};
-
-class LoopbackListener {
-public:
-    LoopbackListener() = default;
-    LoopbackListener(const LoopbackListener&) = delete;
-    LoopbackListener& operator=(const LoopbackListener&) = delete;
-    ~LoopbackListener() {
-        stop_ = true;
-        if (thread_.joinable()) thread_.join();
-        listener_.reset();
-        if (wsa_) WSACleanup();
-    }
-
-    bool start() {
-        WSADATA data;
-        if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return false;
-        wsa_ = true;
-        listener_.emplace(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
-        if (!*listener_) return false;
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        addr.sin_port = 0;
-        int len = sizeof addr;
-        if (bind(listener_->get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-            listen(listener_->get(), 8) != 0 ||
-            getsockname(listener_->get(), reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-            return false;
-        }
-        port_ = ntohs(addr.sin_port);
-        thread_ = std::thread([this] { run(); });
-        return true;
-    }
-
-    int port() const { return port_; }
-
-    bool seen(const std::string& target) const {
-        std::lock_guard lock(mutex_);
-        return std::find(targets_.begin(), targets_.end(), target) != targets_.end();
-    }
-
-    std::vector<std::string> targets() const {
-        std::lock_guard lock(mutex_);
-        return targets_;
-    }
-
-private:
-    static constexpr int kMaxConnections = 16;
-    static constexpr auto kLifetime = 60s;
-
-    void run() {
-        const auto deadline = std::chrono::steady_clock::now() + kLifetime;
-        int served = 0;
-        while (!stop_ && served < kMaxConnections && std::chrono::steady_clock::now() < deadline) {
-            fd_set ready;
-            FD_ZERO(&ready);
-            FD_SET(listener_->get(), &ready);
-            timeval wait{0, 50'000};
-            const int n = select(0, &ready, nullptr, nullptr, &wait);
-            if (n < 0) return;
-            if (n == 0) continue;
-            Socket client(accept(listener_->get(), nullptr, nullptr));
-            if (!client) continue;
-            ++served;
-            serve(client.get());
-        }
-    }
-
-    void serve(SOCKET client) {
-        DWORD timeout_ms = 2000;
-        setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout_ms),
-                   sizeof timeout_ms);
-        std::string head;
-        char buf[1024];
-        while (head.find("\r\n\r\n") == std::string::npos && head.size() < 16 * 1024) {
-            const int got = recv(client, buf, sizeof buf, 0);
-            if (got <= 0) break;
-            head.append(buf, static_cast<size_t>(got));
-        }
-        // "GET /target HTTP/1.1"
-        const size_t first = head.find(' ');
-        const size_t second = first == std::string::npos ? first : head.find(' ', first + 1);
-        if (second == std::string::npos) return;
-        {
-            std::lock_guard lock(mutex_);
-            targets_.push_back(head.substr(first + 1, second - first - 1));
-        }
-        static const std::string kBody = "<html><body>Ostrel</body></html>";
-        const std::string response =
-            "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: " + std::to_string(kBody.size()) +
-            "\r\nConnection: close\r\n\r\n" + kBody;
-        send(client, response.data(), static_cast<int>(response.size()), 0);
-    }
-
-    bool wsa_ = false;
-    std::optional<Socket> listener_;
-    int port_ = 0;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-    mutable std::mutex mutex_;
-    std::vector<std::string> targets_;
-};
 
 // ---------------------------------------------------------------------------------------------------------------
 // A plain top-level window to host the control, and a message pump with a time limit.
@@ -194,18 +69,6 @@ void expect_rect(const RECT& got, const RECT& want) {
 
 // ---------------------------------------------------------------------------------------------------------------
 // Hand-made event calls, laid out as the control passes them (DISPPARAMS hold the arguments last to first).
-
-class Bstr {
-public:
-    explicit Bstr(const wchar_t* text) : s_(SysAllocString(text)) {}
-    ~Bstr() { SysFreeString(s_); }
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
-    BSTR get() const { return s_; }
-
-private:
-    BSTR s_;
-};
 
 class NewWindowCall {
 public:
@@ -306,8 +169,13 @@ protected:
 };
 
 TEST_F(BrowserHostTest, NavigateSendsTheAddressToTheServer) {
-    LoopbackListener server;
-    ASSERT_TRUE(server.start());
+    test::HttpTestServer server;
+    ASSERT_TRUE(server.ok());
+    test::Resource page;
+    page.body = "<html><body>Ostrel</body></html>";
+    server.add("/ostrel", page);
+    server.add("/ostrel?page=2", page);
+    const auto seen = [&](const std::string& target) { return !server.requests_for(target).empty(); };
     auto host = make();
     ASSERT_NE(host, nullptr);
     EXPECT_EQ(GetParent(host->hwnd()), frame_.hwnd());
@@ -317,13 +185,13 @@ TEST_F(BrowserHostTest, NavigateSendsTheAddressToTheServer) {
     const std::wstring base = L"http://127.0.0.1:" + std::to_wstring(server.port());
     ASSERT_TRUE(host->navigate(base + L"/ostrel"));
     EXPECT_EQ(host->last_address(), base + L"/ostrel");
-    EXPECT_TRUE(pump_until([&] { return server.seen("/ostrel"); }, 10s))
-        << "requests seen: " << server.targets().size();
+    EXPECT_TRUE(pump_until([&] { return seen("/ostrel"); }, 10s))
+        << "requests seen: " << server.requests().size();
 
     // A second address replaces the first, and it is the one that goes out.
     ASSERT_TRUE(host->navigate(base + L"/ostrel?page=2"));
     EXPECT_EQ(host->last_address(), base + L"/ostrel?page=2");
-    EXPECT_TRUE(pump_until([&] { return server.seen("/ostrel?page=2"); }, 10s));
+    EXPECT_TRUE(pump_until([&] { return seen("/ostrel?page=2"); }, 10s));
 }
 
 struct OptionsCase {
