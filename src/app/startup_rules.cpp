@@ -18,7 +18,7 @@ ResolutionTexts resolution_texts(std::string_view stored_width, std::string_view
 }
 
 std::wstring version_line(std::wstring_view client_version) {
-    return L"登录器:" + std::wstring(client_version) + L" 启动器:v2.5 软件作者:Talvern";
+    return L"登录器:" + std::wstring(client_version) + L" 启动器:" + std::wstring(kLauncherVersionW) + L" 软件作者:Talvern";
 }
 
 }  // namespace kv

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "version.h"
+
 namespace kv {
 
 // A stored switch: only the exact, case-sensitive "open" and "close" mean anything.
@@ -17,9 +19,6 @@ struct ResolutionTexts {
 // The texts of the resolution boxes: the stored pair as it stands when either is set, else the screen size.
 ResolutionTexts resolution_texts(std::string_view stored_width, std::string_view stored_height, int screen_width,
                                  int screen_height);
-
-// The launcher's own version.
-inline constexpr char kLauncherVersion[] = "v2.5";
 
 // The version line of the main window for a client version (already converted for the screen).
 std::wstring version_line(std::wstring_view client_version);

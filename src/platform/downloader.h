@@ -31,6 +31,34 @@ enum class DownloadEvent : std::int32_t {
 // is on disk; after Failed or Stopped the partial file has been removed.
 enum class DownloadOutcome : std::int32_t { Failed = 0, Complete = 1, Stopped = 2 };
 
+// Why a task did not complete, beside the text in `error`, so that the launcher can tell the player what went
+// wrong. None for a complete task.
+enum class DownloadError : std::int32_t {
+    None,
+    NotFound,      // the server answered 404 or 410
+    ServerError,   // any other status the download cannot use, a malformed answer, too many redirects
+    NoLength,      // the answer announced no length
+    RangeRefused,  // the server's ranges could not be used and the fallback failed too
+    Disk,          // the file could not be created, sized or written
+    Network,       // the host could not be reached, or the connections failed without progress
+    Stopped,       // release() or a stop ended the task
+};
+
+// A short English name, for logs.
+inline const char* download_error_name(DownloadError e) {
+    switch (e) {
+        case DownloadError::None: return "none";
+        case DownloadError::NotFound: return "not found";
+        case DownloadError::ServerError: return "server error";
+        case DownloadError::NoLength: return "no length";
+        case DownloadError::RangeRefused: return "range refused";
+        case DownloadError::Disk: return "disk";
+        case DownloadError::Network: return "network";
+        case DownloadError::Stopped: return "stopped";
+    }
+    return "unknown";
+}
+
 // Answers to FileExists.
 inline constexpr std::int32_t kFileExistsSaveElsewhere = 0;  // keep the old file, save under a new name
 inline constexpr std::int32_t kFileExistsOverwrite = 1;      // any answer but 0 overwrites
@@ -48,6 +76,7 @@ struct DownloadTaskInfo {
     std::int64_t total = -1;  // -1 while unknown
     std::int64_t received = 0;
     DownloadOutcome outcome = DownloadOutcome::Failed;  // final in TaskEnded
+    DownloadError reason = DownloadError::None;         // final in TaskEnded
     std::string error;                                  // why the task failed, empty otherwise
 };
 
@@ -89,6 +118,7 @@ struct DownloadResult {
     std::int64_t total = -1;
     std::int64_t received = 0;
     std::string save_path;
+    DownloadError reason = DownloadError::None;
     std::string error;
     bool complete() const { return outcome == DownloadOutcome::Complete; }
 };
