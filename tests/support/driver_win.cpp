@@ -1,24 +1,32 @@
-// Test driver: finds the launcher's main window from another process, reads its controls and presses them, so
+// Test driver: finds the launcher's windows from another process, reads their controls and presses them, so
 // that end-to-end tests check exact texts and states instead of pixels. Commands are separated by "--" and
-// each prints one line (UTF-8):
+// each prints one line (UTF-8). A control is named by its name on the main window ("CKMS"), or by a window
+// kind and its name on that window ("update/wangluo_banben"); KIND is one of the kinds in kKinds below.
 //   wait [ms]                 wait for a visible main window (exit 1 on time-out)
 //   wait-gone [ms]            wait until no main window exists
+//   wait-window KIND [ms]     wait for a visible window of that kind
+//   wait-window-gone KIND [ms]  wait until no window of that kind exists
 //   get NAME                  the control's text
-//   state NAME                visible=0/1 enabled=0/1 checked=0/1 x= y= w= h= (relative to the main window)
-//   click NAME                BM_CLICK (sent)
+//   state NAME                visible=0/1 enabled=0/1 checked=0/1 x= y= w= h= (relative to its window's client area)
+//   click NAME                BM_CLICK (sent: returns when the click's work is done)
+//   press NAME                BM_CLICK (posted: returns at once; for buttons that open a modal window)
 //   set NAME TEXT             WM_SETTEXT
-//   focus NAME                give the control the keyboard focus
-//   window                    visible=0/1 iconic=0/1 x= y= w= h= region=<complex|simple|null|error>
+//   screen-rect NAME          left top right bottom on the screen
+//   window [KIND]             visible=0/1 iconic=0/1 x= y= w= h= region=<complex|simple|null|error> title=...
+//   close-window KIND         posts WM_CLOSE to that window
 //   tray                      present=0/1 (whether the notification-area icon exists)
 //   tray-event CODE           posts the icon's event: 1 left up, 2 left double-click, 3 right up
 //   close                     posts WM_CLOSE to the main window (a close request from the system)
 //   sleep MS
 //   msgbox [ms]               waits for a message box and prints "title|text"
+//   no-msgbox                 "none" when no message box is shown (exit 1 otherwise)
 //   msgbox-ok                 presses OK (Enter) on the message box
+//   msgbox-cancel             presses Cancel on the message box
 #include <windows.h>
 #include <shellapi.h>
 
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -40,14 +48,58 @@ void out(const std::wstring& line) {
     WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), s.data(), static_cast<DWORD>(s.size()), &written, nullptr);
 }
 
-HWND main_window() { return FindWindowW(kv::ui::kMainWindowClass, nullptr); }
+// The launcher's windows: a kind the tests name them by, the window class, and the names of the controls.
+struct Kind {
+    const wchar_t* key;
+    const wchar_t* window_class;
+    const kv::ui::ControlName* names;
+    std::size_t count;
+};
 
-HWND find_control(HWND main, const std::wstring& name) {
-    for (const auto& c : kv::ui::kMainControlNames) {
-        if (name != c.name) continue;
-        if (HWND h = GetDlgItem(main, c.id)) return h;
-        if (HWND strip = GetDlgItem(main, kv::ui::kTitleStrip)) return GetDlgItem(strip, c.id);
+const Kind kKinds[] = {
+    {L"main", kv::ui::kMainWindowClass, kv::ui::kMainControlNames, std::size(kv::ui::kMainControlNames)},
+};
+
+const Kind* find_kind(const std::wstring& key) {
+    for (const Kind& k : kKinds)
+        if (key == k.key) return &k;
+    return nullptr;
+}
+
+HWND top_window(const Kind& kind) { return FindWindowW(kind.window_class, nullptr); }
+HWND main_window() { return top_window(kKinds[0]); }
+
+// A control anywhere below `top` (on the title strip, in a group box) with the id.
+HWND find_descendant(HWND top, int id) {
+    struct Search {
+        int id;
+        HWND found;
+    } search{id, nullptr};
+    EnumChildWindows(
+        top,
+        [](HWND h, LPARAM lp) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lp);
+            if (GetDlgCtrlID(h) != s->id) return TRUE;
+            s->found = h;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// "NAME" on the main window or "KIND/NAME"; sets `top` to the control's window.
+HWND find_control(const std::wstring& spec, HWND& top) {
+    const Kind* kind = &kKinds[0];
+    std::wstring name = spec;
+    if (const auto slash = spec.find(L'/'); slash != std::wstring::npos) {
+        kind = find_kind(spec.substr(0, slash));
+        name = spec.substr(slash + 1);
+        if (!kind) return nullptr;
     }
+    top = top_window(*kind);
+    if (!top) return nullptr;
+    for (std::size_t i = 0; i < kind->count; ++i)
+        if (name == kind->names[i].name) return find_descendant(top, kind->names[i].id);
     return nullptr;
 }
 
@@ -114,6 +166,22 @@ bool run(const std::vector<std::wstring>& a) {
         out(L"timeout");
         return false;
     }
+    if (cmd == L"wait-window" || cmd == L"wait-window-gone") {
+        const Kind* kind = a.size() >= 2 ? find_kind(a[1]) : nullptr;
+        if (!kind) return false;
+        const bool gone = cmd == L"wait-window-gone";
+        const DWORD deadline = GetTickCount() + static_cast<DWORD>(wait_ms(a, 2, 15000));
+        do {
+            HWND w = top_window(*kind);
+            if (gone ? w == nullptr : (w && IsWindowVisible(w))) {
+                out(L"ok");
+                return true;
+            }
+            Sleep(50);
+        } while (GetTickCount() < deadline);
+        out(L"timeout");
+        return false;
+    }
     if (cmd == L"msgbox") {
         const DWORD deadline = GetTickCount() + static_cast<DWORD>(wait_ms(a, 1, 10000));
         do {
@@ -130,32 +198,45 @@ bool run(const std::vector<std::wstring>& a) {
         out(find_message_box() ? L"msgbox" : L"none");
         return find_message_box() == nullptr;
     }
-    if (cmd == L"msgbox-ok") {
+    if (cmd == L"msgbox-ok" || cmd == L"msgbox-cancel") {
         HWND box = find_message_box();
         if (!box) return false;
-        HWND ok = GetDlgItem(box, IDOK);
-        if (ok) SendMessageW(ok, BM_CLICK, 0, 0);
-        else PostMessageW(box, WM_COMMAND, IDOK, 0);
+        const int button = cmd == L"msgbox-ok" ? IDOK : IDCANCEL;
+        // Posted, so that the driver never waits on the work the answer starts.
+        if (HWND b = GetDlgItem(box, button)) PostMessageW(b, BM_CLICK, 0, 0);
+        else PostMessageW(box, WM_COMMAND, button, 0);
         out(L"ok");
+        return true;
+    }
+    if (cmd == L"window" || cmd == L"close-window") {
+        const Kind* kind = a.size() >= 2 ? find_kind(a[1]) : &kKinds[0];
+        HWND w = kind ? top_window(*kind) : nullptr;
+        if (!w) {
+            out(L"no window");
+            return false;
+        }
+        if (cmd == L"close-window") {
+            PostMessageW(w, WM_CLOSE, 0, 0);
+            out(L"ok");
+            return true;
+        }
+        RECT r;
+        GetWindowRect(w, &r);
+        HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+        const int type = GetWindowRgn(w, rgn);
+        DeleteObject(rgn);
+        const wchar_t* names[] = {L"error", L"null", L"simple", L"complex"};
+        out(L"visible=" + std::to_wstring(IsWindowVisible(w) ? 1 : 0) + L" iconic=" +
+            std::to_wstring(IsIconic(w) ? 1 : 0) + L" x=" + std::to_wstring(r.left) + L" y=" +
+            std::to_wstring(r.top) + L" w=" + std::to_wstring(r.right - r.left) + L" h=" +
+            std::to_wstring(r.bottom - r.top) + L" region=" + (type >= 0 && type <= 3 ? names[type] : L"error") +
+            L" title=" + text_of(w));
         return true;
     }
     HWND main = main_window();
     if (!main) {
         out(L"no main window");
         return false;
-    }
-    if (cmd == L"window") {
-        RECT r;
-        GetWindowRect(main, &r);
-        HRGN rgn = CreateRectRgn(0, 0, 0, 0);
-        const int type = GetWindowRgn(main, rgn);
-        DeleteObject(rgn);
-        const wchar_t* names[] = {L"error", L"null", L"simple", L"complex"};
-        out(L"visible=" + std::to_wstring(IsWindowVisible(main) ? 1 : 0) + L" iconic=" +
-            std::to_wstring(IsIconic(main) ? 1 : 0) + L" x=" + std::to_wstring(r.left) + L" y=" +
-            std::to_wstring(r.top) + L" w=" + std::to_wstring(r.right - r.left) + L" h=" +
-            std::to_wstring(r.bottom - r.top) + L" region=" + (type >= 0 && type <= 3 ? names[type] : L"error"));
-        return true;
     }
     if (cmd == L"tray") {
         NOTIFYICONDATAW nid{};
@@ -179,7 +260,8 @@ bool run(const std::vector<std::wstring>& a) {
         return true;
     }
     if (a.size() < 2) return false;
-    HWND c = find_control(main, a[1]);
+    HWND top = nullptr;
+    HWND c = find_control(a[1], top);
     if (!c) {
         out(L"no control " + a[1]);
         return false;
@@ -190,7 +272,7 @@ bool run(const std::vector<std::wstring>& a) {
         RECT r;
         GetWindowRect(c, &r);
         POINT p{r.left, r.top};
-        ScreenToClient(main, &p);
+        ScreenToClient(top, &p);
         const LRESULT check = SendMessageW(c, BM_GETCHECK, 0, 0);
         out(L"visible=" + std::to_wstring(IsWindowVisible(c) ? 1 : 0) + L" enabled=" +
             std::to_wstring(IsWindowEnabled(c) ? 1 : 0) + L" checked=" + std::to_wstring(check == BST_CHECKED) +
@@ -198,6 +280,9 @@ bool run(const std::vector<std::wstring>& a) {
             std::to_wstring(r.right - r.left) + L" h=" + std::to_wstring(r.bottom - r.top));
     } else if (cmd == L"click") {
         SendMessageW(c, BM_CLICK, 0, 0);
+        out(L"ok");
+    } else if (cmd == L"press") {
+        PostMessageW(c, BM_CLICK, 0, 0);
         out(L"ok");
     } else if (cmd == L"set" && a.size() >= 3) {
         SendMessageW(c, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(a[2].c_str()));
