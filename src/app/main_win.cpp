@@ -9,6 +9,7 @@
 #include "app/launcher_state_win.h"
 #include "platform/paths.h"
 #include "ui/main_window_win.h"
+#include "ui/modal_win.h"
 
 namespace {
 
@@ -39,6 +40,7 @@ int run() {
             main_window.show_centred();
             MSG msg;
             while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+                if (kv::ui::translate_dialog_keys(msg)) continue;
                 TranslateMessage(&msg);
                 DispatchMessageW(&msg);
             }
