@@ -209,5 +209,13 @@ open_panel
 drv close-window utility >/dev/null
 check "closed by its close box" "ok" "$(drv wait-window-gone utility 5000)"
 check "the launcher runs on" "1" "$(field visible "$(drv window)")"
+e2e_stop_launcher
+
+echo "on the first start the update host is not loaded: the host link is empty"
+F=$(e2e_game_dir first)
+e2e_start_launcher "$F"
+open_panel
+check "empty host link" "" "$(drv get utility/超级链接框2)"
+e2e_stop_launcher
 
 e2e_finish
