@@ -27,7 +27,8 @@ std::wstring screenshot_folder(std::wstring_view documents) {
 }
 
 std::wstring program_command_line(std::wstring_view program, std::wstring_view arguments) {
-    std::wstring line = program.find(L' ') == std::wstring_view::npos ? std::wstring(program) : quote_argument(program);
+    std::wstring line =
+        program.find(L' ') == std::wstring_view::npos ? std::wstring(program) : quote_argument(program);
     if (!arguments.empty()) line += L" " + std::wstring(arguments);
     return line;
 }

@@ -18,7 +18,8 @@ std::wstring editor_arguments(std::wstring_view script);
 // The game's screenshot folder below the documents folder (given with its trailing backslash, or empty).
 std::wstring screenshot_folder(std::wstring_view documents);
 
-// A command line: the program (quoted when it holds a blank), then a blank and the arguments when there are any.
+// A command line: the program (quoted when it holds a blank), then a blank and the arguments when there are
+// any.
 std::wstring program_command_line(std::wstring_view program, std::wstring_view arguments);
 
 }  // namespace kv::tools

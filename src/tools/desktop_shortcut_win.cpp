@@ -40,7 +40,8 @@ std::wstring executable_name() {
 
 }  // namespace
 
-bool create_desktop_shortcut(const ShellHolder& shell, const std::wstring& shortcut, const std::wstring& target) {
+bool create_desktop_shortcut(const ShellHolder& shell, const std::wstring& shortcut,
+                             const std::wstring& target) {
     if (GetFileAttributesW(shortcut.c_str()) != INVALID_FILE_ATTRIBUTES) DeleteFileW(shortcut.c_str());
 
     ComPtr<IDispatch> object;
@@ -49,7 +50,8 @@ bool create_desktop_shortcut(const ShellHolder& shell, const std::wstring& short
     V_VT(&path.v) = VT_BSTR;
     V_BSTR(&path.v) = SysAllocStringLen(shortcut.data(), static_cast<UINT>(shortcut.size()));
     Variant link;
-    if (!V_BSTR(&path.v) || !dispatch_call(object.Get(), L"CreateShortcut", DISPATCH_METHOD, &path.v, 1, &link.v))
+    if (!V_BSTR(&path.v) ||
+        !dispatch_call(object.Get(), L"CreateShortcut", DISPATCH_METHOD, &path.v, 1, &link.v))
         return false;
     if (V_VT(&link.v) != VT_DISPATCH || !V_DISPATCH(&link.v)) return false;
     IDispatch* lnk = V_DISPATCH(&link.v);
@@ -69,7 +71,8 @@ void make_desktop_shortcut() {
                       create_desktop_shortcut(launcher_state().ShortcutShell, desktop + kShortcutFileName,
                                               shortcut_target(launcher_dir().native(), executable_name()));
     if (made) {
-        MessageBoxW(nullptr, L"已经在桌面创建快捷方式", L"温馨提示", MB_OK | MB_ICONINFORMATION | MB_TASKMODAL);
+        MessageBoxW(nullptr, L"已经在桌面创建快捷方式", L"温馨提示",
+                    MB_OK | MB_ICONINFORMATION | MB_TASKMODAL);
     } else {
         MessageBoxW(nullptr,
                     L"没有能在桌面创建快捷方式。\n"

@@ -17,7 +17,8 @@ inline constexpr Box kTvButtonBox{16, 656, 96, 24};     // T1
 inline constexpr Box kVoiceLinkBox{448, 656, 112, 24};  // T0
 inline constexpr Box kWaitNoteBox{560, 655, 464, 24};   // T4
 
-// On creation the browser fills the width and all but the bottom 100 pixels; the row stays where it was laid out.
+// On creation the browser fills the width and all but the bottom 100 pixels; the row stays where it was laid
+// out.
 Box browser_box_on_create(int window_width, int window_height);
 // After every change of size it fills all but the bottom 80 pixels, and the row's top is 10 pixels below it.
 // A window shorter than 80 pixels leaves the browser no height rather than a negative one.

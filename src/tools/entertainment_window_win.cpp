@@ -15,7 +15,8 @@
 namespace kv::tools {
 namespace {
 
-constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD kStyle =
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX | WS_CLIPCHILDREN;
 
 RECT to_rect(const Box& b) { return {b.x, b.y, b.x + b.w, b.y + b.h}; }
 
@@ -69,13 +70,14 @@ bool EntertainmentWindow::on_create(const CREATESTRUCTW& cs) {
         trace_failure("entertainment window", "the browser control was not created");
     }
 
-    HWND tv = CreateWindowExW(0, L"BUTTON", L"播放电视直播", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
-                              kTvButtonBox.x, kTvButtonBox.y, kTvButtonBox.w, kTvButtonBox.h, w,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTvPageButton)),
-                              GetModuleHandleW(nullptr), nullptr);
+    HWND tv = CreateWindowExW(
+        0, L"BUTTON", L"播放电视直播", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kTvButtonBox.x,
+        kTvButtonBox.y, kTvButtonBox.w, kTvButtonBox.h, w,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTvPageButton)), GetModuleHandleW(nullptr), nullptr);
     SendMessageW(tv, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     voice_link_.create(w, kVoiceLink, kVoiceLinkBox.x, kVoiceLinkBox.y, kVoiceLinkBox.w, kVoiceLinkBox.h,
-                       site_title_, L"", {RGB(0, 0, 255), RGB(128, 0, 128), RGB(255, 0, 0), font_.get(), true});
+                       site_title_, L"",
+                       {RGB(0, 0, 255), RGB(128, 0, 128), RGB(255, 0, 0), font_.get(), true});
     wait_note_.create(w, kWaitNote, kWaitNoteBox.x, kWaitNoteBox.y, kWaitNoteBox.w, kWaitNoteBox.h,
                       L"注意：根据网络响应速度，需要稍等片刻后才能正常使用~，多等几秒是不会怀孕的~",
                       {RGB(0, 0, 0), font_.get(), DT_LEFT, false});

@@ -1,6 +1,6 @@
-// The online entertainment window ("在线娱乐"): a web page in an embedded browser, a button back to the TV page,
-// a link to the community's voice-chat channel and a note on waiting. Not modal, owned by no other window:
-// it stays open beside the main window, and after it.
+// The online entertainment window ("在线娱乐"): a web page in an embedded browser, a button back to the TV
+// page, a link to the community's voice-chat channel and a note on waiting. Not modal, owned by no other
+// window: it stays open beside the main window, and after it.
 #pragma once
 
 #include <windows.h>
@@ -25,8 +25,8 @@ public:
     EntertainmentWindow();
     ~EntertainmentWindow() override;
 
-    // Creates the window centred on the primary screen with `site_title` on T0, sends the browser to `address`
-    // and shows the window.
+    // Creates the window centred on the primary screen with `site_title` on T0, sends the browser to
+    // `address` and shows the window.
     bool create(const std::wstring& site_title, const std::wstring& address);
     // Restores the window when it is minimised and brings it to the front.
     void bring_to_front();

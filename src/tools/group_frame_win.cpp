@@ -11,8 +11,9 @@ bool GroupFrame::create(HWND parent, int id, int x, int y, int w, int h, const s
     color_ = color;
     font_ = font;
     // Transparent to the pointer, and clipped by the controls lying on it.
-    return Window::create(WS_EX_TRANSPARENT, L"KvGroupFrame", caption.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
-                          x, y, w, h, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id))) != nullptr;
+    return Window::create(WS_EX_TRANSPARENT, L"KvGroupFrame", caption.c_str(),
+                          WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y, w, h, parent,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id))) != nullptr;
 }
 
 void GroupFrame::on_paint() {
@@ -36,7 +37,8 @@ void GroupFrame::on_paint() {
         if (caption.empty()) return;
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, color_);
-        DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
+        DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text,
+                  DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
     });
 }
 

@@ -1,6 +1,6 @@
 // A group box drawn by the launcher itself: an etched frame with its caption in a colour of its own over
-// whatever its parent shows behind it. (The system's group box leaves the caption colour to the visual style.)
-// It lies below the controls it frames: create it after them.
+// whatever its parent shows behind it. (The system's group box leaves the caption colour to the visual
+// style.) It lies below the controls it frames: create it after them.
 #pragma once
 
 #include <windows.h>

@@ -23,15 +23,16 @@ bool Hyperlink::create(HWND parent, int id, int x, int y, int w, int h, const st
         lf.lfUnderline = TRUE;
         underlined_.reset(CreateFontIndirectW(&lf));
     }
-    return Window::create(0, kClass, text.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y, w, h, parent,
-                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id))) != nullptr;
+    return Window::create(0, kClass, text.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y, w, h,
+                          parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id))) != nullptr;
 }
 
 void Hyperlink::activate() {
     if (!address_.empty()) {
         const auto result = reinterpret_cast<INT_PTR>(
             ShellExecuteW(nullptr, L"open", address_.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
-        if (result <= 32) trace_failure("hyperlink", "the address was not opened, code " + std::to_string(result));
+        if (result <= 32)
+            trace_failure("hyperlink", "the address was not opened, code " + std::to_string(result));
         visited_ = true;
         InvalidateRect(hwnd(), nullptr, FALSE);
     }

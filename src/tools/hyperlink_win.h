@@ -1,6 +1,7 @@
-// A hyperlink: one line of underlined text drawn over whatever its parent shows behind it, in its normal colour,
-// its visited colour once its address was opened, and its hover colour under the pointer. A click (or BM_CLICK)
-// opens the address with the system's "open" action, when there is one, and tells the parent with BN_CLICKED.
+// A hyperlink: one line of underlined text drawn over whatever its parent shows behind it, in its normal
+// colour, its visited colour once its address was opened, and its hover colour under the pointer. A click (or
+// BM_CLICK) opens the address with the system's "open" action, when there is one, and tells the parent with
+// BN_CLICKED.
 #pragma once
 
 #include <windows.h>
@@ -18,8 +19,8 @@ public:
         COLORREF normal = RGB(0, 0, 255);
         COLORREF visited = RGB(128, 0, 128);
         COLORREF hover = RGB(255, 0, 0);
-        HFONT font = nullptr;        // not owned; the link draws an underlined copy
-        bool act_on_press = false;   // act when the left button goes down, not when it comes up again
+        HFONT font = nullptr;       // not owned; the link draws an underlined copy
+        bool act_on_press = false;  // act when the left button goes down, not when it comes up again
     };
 
     bool create(HWND parent, int id, int x, int y, int w, int h, const std::wstring& text,

@@ -51,7 +51,8 @@ RunResult run_plain(const ProgramRun& run) {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &info)) {
         const DWORD error = GetLastError();
         if (error == kErrorElevationRequired) return run_elevated(run);
         return {RunOutcome::Failed, error};

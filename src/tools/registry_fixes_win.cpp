@@ -48,8 +48,9 @@ std::optional<std::string> read_file(const std::wstring& path) {
     if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart > (1 << 24)) return std::nullopt;
     std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
     DWORD got = 0;
-    if (!bytes.empty() && (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) ||
-                           got != bytes.size()))
+    if (!bytes.empty() &&
+        (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) ||
+         got != bytes.size()))
         return std::nullopt;
     return bytes;
 }
@@ -69,7 +70,8 @@ public:
         wchar_t dir[MAX_PATH + 1];
         const DWORD n = GetTempPathW(MAX_PATH + 1, dir);
         if (n == 0 || n > MAX_PATH) return std::nullopt;
-        const std::wstring base = std::wstring(dir, n) + L"korvalen-" + std::to_wstring(GetCurrentProcessId()) + L"-";
+        const std::wstring base =
+            std::wstring(dir, n) + L"korvalen-" + std::to_wstring(GetCurrentProcessId()) + L"-";
         for (unsigned attempt = 0; attempt < 100; ++attempt) {
             std::wstring path = base + std::to_wstring(GetTickCount() + attempt) + L".reg";
             if (write_new_file(path, bytes)) return TempScript(std::move(path));
@@ -100,9 +102,11 @@ Check in_registry(const RegValue& v) {
     const OwnedKey key(raw);
     DWORD type = 0, size = 0;
     const wchar_t* name = v.name.empty() ? nullptr : v.name.c_str();
-    if (RegQueryValueExW(key.get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return Check::Differs;
+    if (RegQueryValueExW(key.get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+        return Check::Differs;
     std::vector<BYTE> data(size + sizeof(wchar_t));
-    if (RegQueryValueExW(key.get(), name, nullptr, &type, data.data(), &size) != ERROR_SUCCESS) return Check::Differs;
+    if (RegQueryValueExW(key.get(), name, nullptr, &type, data.data(), &size) != ERROR_SUCCESS)
+        return Check::Differs;
     if (v.is_dword) {
         DWORD d = 0;
         if (type != REG_DWORD || size != sizeof d) return Check::Differs;
@@ -121,12 +125,12 @@ bool all_in_registry(const std::vector<RegValue>& values) {
     return true;
 }
 
-// Has the registry editor import `source` silently (elevated unless this process already is), waits for it and
-// checks `values` afterwards: the editor's exit code tells little, and nothing when it imported nothing.
+// Has the registry editor import `source` silently (elevated unless this process already is), waits for it
+// and checks `values` afterwards: the editor's exit code tells little, and nothing when it imported nothing.
 FixOutcome import_and_check(const std::wstring& source, const std::vector<RegValue>& values,
                             const FixSystem& system, std::string_view what) {
-    const ProgramRun run{windows_folder_program(L"regedit.exe"), editor_arguments(source), !system.elevated, true,
-                         system.owner};
+    const ProgramRun run{windows_folder_program(L"regedit.exe"), editor_arguments(source), !system.elevated,
+                         true, system.owner};
     const RunResult result = system.run(run);
     switch (result.outcome) {
         case RunOutcome::Refused:
@@ -157,7 +161,8 @@ LONG write_machine_string(const wchar_t* key, const wchar_t* name, const wchar_t
                                          KEY_SET_VALUE, nullptr, &raw, nullptr);
     if (created != ERROR_SUCCESS) return created;
     const OwnedKey k(raw);
-    const DWORD bytes = static_cast<DWORD>((wcslen(data) + 1) * sizeof(wchar_t));  // with the terminating zero
+    const DWORD bytes =
+        static_cast<DWORD>((wcslen(data) + 1) * sizeof(wchar_t));  // with the terminating zero
     return RegSetValueExW(k.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data), bytes);
 }
 
@@ -167,7 +172,8 @@ FixOutcome apply_fullscreen_fix(const std::filesystem::path& script, std::string
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         if (!write_new_file(path, built_in)) {
-            trace_failure("full-screen fix", "pingmu.reg not written, error " + std::to_string(GetLastError()));
+            trace_failure("full-screen fix",
+                          "pingmu.reg not written, error " + std::to_string(GetLastError()));
             return FixOutcome::ScriptNotWritten;
         }
     } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
@@ -193,7 +199,8 @@ FixOutcome apply_language_fix(const FixSystem& system) {
             const std::string script = language_script();
             const std::optional<TempScript> file = TempScript::write(script);
             if (!file) return FixOutcome::EditorNotStarted;
-            return import_and_check(file->path(), script_values(ansi_to_wide(script)), system, "language fix");
+            return import_and_check(file->path(), script_values(ansi_to_wide(script)), system,
+                                    "language fix");
         }
         if (written != ERROR_SUCCESS) {
             trace_failure("language fix", "value not written, error " + std::to_string(written));
@@ -206,25 +213,30 @@ FixOutcome apply_language_fix(const FixSystem& system) {
 FixMessage fullscreen_fix_message(FixOutcome outcome) {
     switch (outcome) {
         case FixOutcome::Done:
-            return {L"已经修复无法全屏游戏的问题，建议您重启电脑后，用启动器进行游戏即可", MB_ICONINFORMATION};
+            return {L"已经修复无法全屏游戏的问题，建议您重启电脑后，用启动器进行游戏即可",
+                    MB_ICONINFORMATION};
         case FixOutcome::ScriptNotWritten:
-            return {L"全屏修复没有完成：无法在启动器所在的文件夹中写入 pingmu.reg。\n"
-                    L"请右键点击启动器，选择“以管理员身份运行”后再试一次。",
-                    MB_ICONWARNING};
+            return {
+                L"全屏修复没有完成：无法在启动器所在的文件夹中写入 pingmu.reg。\n"
+                L"请右键点击启动器，选择“以管理员身份运行”后再试一次。",
+                MB_ICONWARNING};
         case FixOutcome::EditorNotStarted:
-            return {L"全屏修复没有完成：无法启动注册表编辑器。\n"
-                    L"请双击启动器文件夹中的 pingmu.reg 手动导入，然后重启电脑。",
-                    MB_ICONWARNING};
+            return {
+                L"全屏修复没有完成：无法启动注册表编辑器。\n"
+                L"请双击启动器文件夹中的 pingmu.reg 手动导入，然后重启电脑。",
+                MB_ICONWARNING};
         case FixOutcome::Refused:
-            return {L"全屏修复没有完成：修改注册表需要管理员权限，您取消了授权。\n"
-                    L"请再点一次“全屏修复补丁”，并在系统的提示中选择“是”。",
-                    MB_ICONWARNING};
+            return {
+                L"全屏修复没有完成：修改注册表需要管理员权限，您取消了授权。\n"
+                L"请再点一次“全屏修复补丁”，并在系统的提示中选择“是”。",
+                MB_ICONWARNING};
         case FixOutcome::NotApplied:
             break;
     }
-    return {L"全屏修复没有完成：注册表编辑器没有导入 pingmu.reg 中的设置。\n"
-            L"请右键点击启动器，选择“以管理员身份运行”后再试一次，或者双击 pingmu.reg 手动导入。",
-            MB_ICONWARNING};
+    return {
+        L"全屏修复没有完成：注册表编辑器没有导入 pingmu.reg 中的设置。\n"
+        L"请右键点击启动器，选择“以管理员身份运行”后再试一次，或者双击 pingmu.reg 手动导入。",
+        MB_ICONWARNING};
 }
 
 FixMessage language_fix_message(FixOutcome outcome) {
@@ -232,17 +244,19 @@ FixMessage language_fix_message(FixOutcome outcome) {
         case FixOutcome::Done:
             return {L"切换繁体中文成功，已经将繁体中文注册文件导入到注册表", MB_ICONINFORMATION};
         case FixOutcome::Refused:
-            return {L"切换繁体中文没有完成：修改注册表需要管理员权限，您取消了授权。\n"
-                    L"请再点一次“中文修复补丁”，并在系统的提示中选择“是”。",
-                    MB_ICONWARNING};
+            return {
+                L"切换繁体中文没有完成：修改注册表需要管理员权限，您取消了授权。\n"
+                L"请再点一次“中文修复补丁”，并在系统的提示中选择“是”。",
+                MB_ICONWARNING};
         case FixOutcome::ScriptNotWritten:
         case FixOutcome::EditorNotStarted:
         case FixOutcome::NotApplied:
             break;
     }
-    return {L"切换繁体中文没有完成：无法把游戏的语言设置写入注册表。\n"
-            L"请右键点击启动器，选择“以管理员身份运行”后再试一次。",
-            MB_ICONWARNING};
+    return {
+        L"切换繁体中文没有完成：无法把游戏的语言设置写入注册表。\n"
+        L"请右键点击启动器，选择“以管理员身份运行”后再试一次。",
+        MB_ICONWARNING};
 }
 
 }  // namespace kv::tools

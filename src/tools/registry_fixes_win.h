@@ -22,7 +22,8 @@ enum class FixOutcome {
     NotApplied,        // the writes or the import ran, but the values are not in the registry
 };
 
-// Writes one string value (REG_SZ) below HKEY_LOCAL_MACHINE, opening or creating its key; a system error code.
+// Writes one string value (REG_SZ) below HKEY_LOCAL_MACHINE, opening or creating its key; a system error
+// code.
 LONG write_machine_string(const wchar_t* key, const wchar_t* name, const wchar_t* data);
 
 // What the fixes do to the system. The tests replace parts of it.

@@ -17,10 +17,18 @@ struct DwordLine {
 
 // The display mode of the full-screen fix, in the order of the script's lines.
 constexpr DwordLine kFullscreenValues[] = {
-    {"Flags", "0001f787"},         {"VideoStandard", "000000ff"},       {"ActiveSize.cx", "00000556"},
-    {"ActiveSize.cy", "00000300"}, {"VSyncFreq.Numerator", "044fab10"}, {"VSyncFreq.Denominator", "00126524"},
-    {"HSyncFreq.Numerator", "0000b926"}, {"HSyncFreq.Denominator", "00000001"}, {"PixelRate", "044fab10"},
-    {"ScanlineOrdering", "00000001"},    {"Scaling", "00000003"},               {"Rotation", "00000001"},
+    {"Flags", "0001f787"},
+    {"VideoStandard", "000000ff"},
+    {"ActiveSize.cx", "00000556"},
+    {"ActiveSize.cy", "00000300"},
+    {"VSyncFreq.Numerator", "044fab10"},
+    {"VSyncFreq.Denominator", "00126524"},
+    {"HSyncFreq.Numerator", "0000b926"},
+    {"HSyncFreq.Denominator", "00000001"},
+    {"PixelRate", "044fab10"},
+    {"ScanlineOrdering", "00000001"},
+    {"Scaling", "00000003"},
+    {"Rotation", "00000001"},
 };
 
 constexpr char kFullscreenKey[] =
@@ -95,10 +103,14 @@ std::optional<std::uint32_t> parse_dword(std::wstring_view digits) {
     std::uint32_t v = 0;
     for (wchar_t c : digits) {
         int d;
-        if (c >= L'0' && c <= L'9') d = c - L'0';
-        else if (c >= L'a' && c <= L'f') d = c - L'a' + 10;
-        else if (c >= L'A' && c <= L'F') d = c - L'A' + 10;
-        else return std::nullopt;
+        if (c >= L'0' && c <= L'9')
+            d = c - L'0';
+        else if (c >= L'a' && c <= L'f')
+            d = c - L'a' + 10;
+        else if (c >= L'A' && c <= L'F')
+            d = c - L'A' + 10;
+        else
+            return std::nullopt;
         v = v * 16 + static_cast<std::uint32_t>(d);
     }
     return v;
@@ -114,9 +126,12 @@ std::optional<Section> parse_section(std::wstring_view inside) {
     const std::wstring_view root = inside.substr(0, slash);
     if (slash == std::wstring_view::npos || slash + 1 >= inside.size()) return std::nullopt;
     Section s{RegRoot::LocalMachine, std::wstring(inside.substr(slash + 1))};
-    if (same_text(root, L"HKEY_LOCAL_MACHINE")) s.root = RegRoot::LocalMachine;
-    else if (same_text(root, L"HKEY_CURRENT_USER")) s.root = RegRoot::CurrentUser;
-    else return std::nullopt;
+    if (same_text(root, L"HKEY_LOCAL_MACHINE"))
+        s.root = RegRoot::LocalMachine;
+    else if (same_text(root, L"HKEY_CURRENT_USER"))
+        s.root = RegRoot::CurrentUser;
+    else
+        return std::nullopt;
     return s;
 }
 
@@ -189,7 +204,8 @@ bool has_editor_header(std::string_view bytes) {
             if (rest.compare(0, wide.size(), wide) != 0) continue;
             const std::string_view after = std::string_view(rest).substr(wide.size());
             if (after.empty() || after.substr(0, 2) == std::string_view("\r\0", 2) ||
-                after.substr(0, 2) == std::string_view("\n\0", 2) || after.substr(0, 2) == std::string_view(" \0", 2))
+                after.substr(0, 2) == std::string_view("\n\0", 2) ||
+                after.substr(0, 2) == std::string_view(" \0", 2))
                 return true;
         }
         return false;
@@ -230,11 +246,14 @@ std::vector<RegValue> script_values(std::wstring_view text) {
             const bool deletion = line.size() > 1 && line[1] == L'-';
             const auto s = parse_section(line.substr(deletion ? 2 : 1, close - (deletion ? 2 : 1)));
             if (!s) continue;
-            if (deletion) std::erase_if(values, [&](const RegValue& v) { return is_below(v, *s); });
-            else section = s;
+            if (deletion)
+                std::erase_if(values, [&](const RegValue& v) { return is_below(v, *s); });
+            else
+                section = s;
             continue;
         }
-        if (section && (line.front() == L'"' || line.front() == L'@')) parse_value_line(line, *section, values);
+        if (section && (line.front() == L'"' || line.front() == L'@'))
+            parse_value_line(line, *section, values);
     }
     return values;
 }

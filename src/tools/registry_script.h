@@ -10,9 +10,9 @@
 
 namespace kv::tools {
 
-// The full-screen fix, written beside the launcher as "pingmu.reg" when that file is missing: one stored display
-// configuration set to 1366 x 768 stretched to the full screen. 13 lines, CR LF between them, none after the
-// last, no byte-order mark: 562 bytes.
+// The full-screen fix, written beside the launcher as "pingmu.reg" when that file is missing: one stored
+// display configuration set to 1366 x 768 stretched to the full screen. 13 lines, CR LF between them, none
+// after the last, no byte-order mark: 562 bytes.
 std::string fullscreen_script();
 inline constexpr char kFullscreenScriptName[] = "\\pingmu.reg";
 
@@ -40,9 +40,9 @@ struct RegValue {
     bool operator==(const RegValue&) const = default;
 };
 
-// The values a script sets that can be read back afterwards: DWORD values ("name"=dword:1a2b) and plain string
-// values ("name"="text", with \\ and \" escapes) under HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER. Deletions,
-// binary and expandable values, other roots and lines the editor would not take are left out.
+// The values a script sets that can be read back afterwards: DWORD values ("name"=dword:1a2b) and plain
+// string values ("name"="text", with \\ and \" escapes) under HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER.
+// Deletions, binary and expandable values, other roots and lines the editor would not take are left out.
 std::vector<RegValue> script_values(std::wstring_view text);
 
 // The language fix: four string values under HKEY_LOCAL_MACHINE, plain and in the 32-bit programs' branch, in

@@ -9,7 +9,8 @@ namespace kv::tools {
 
 inline constexpr wchar_t kShortcutFileName[] = L"Korvalen.lnk";
 
-// The launcher directory (a drive root is the drive alone, such as D:), a backslash and the executable's name.
+// The launcher directory (a drive root is the drive alone, such as D:), a backslash and the executable's
+// name.
 std::wstring shortcut_target(std::wstring_view launcher_dir, std::wstring_view exe_name);
 
 // Every backslash-separated part of `target` but the last, each followed by a backslash: D:\Games\BF2\ for

@@ -59,10 +59,11 @@ constexpr GroupPlace kGroups[] = {
 
 UtilityPanel* open_panel = nullptr;  // UI thread only
 
-HWND make_child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y, int w,
-                int h, HFONT font) {
+HWND make_child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y,
+                int w, int h, HFONT font) {
     HWND h_ctl = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
+                                 nullptr);
     if (h_ctl && font) SendMessageW(h_ctl, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return h_ctl;
 }
@@ -87,8 +88,9 @@ bool UtilityPanel::create(HWND owner, const std::string& update_host) {
     });
     const int x = (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2;
-    if (!Window::create(0, kUtilityPanelClass, L"实用面板", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
-                        x, y, kWidth, kHeight, owner, nullptr))
+    if (!Window::create(0, kUtilityPanelClass, L"实用面板",
+                        WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, x, y, kWidth, kHeight,
+                        owner, nullptr))
         return false;
     ShowWindow(hwnd(), SW_SHOW);
     SetForegroundWindow(hwnd());
@@ -103,10 +105,11 @@ void UtilityPanel::create_controls() {
     HFONT f = font_.get();
 
     for (const ButtonPlace& b : kButtons) {
-        make_child(w, L"BUTTON", b.text, WS_TABSTOP | BS_PUSHBUTTON, b.id, b.group.x + b.x, b.group.y + b.y, 96, 24, f);
+        make_child(w, L"BUTTON", b.text, WS_TABSTOP | BS_PUSHBUTTON, b.id, b.group.x + b.x, b.group.y + b.y,
+                   96, 24, f);
     }
-    note_.create(w, kPopupNote, kDownloads.x + 16, kDownloads.y + 112, 208, 16, L"相关按钮均采用弹出网页，请注意放行",
-                 {RGB(255, 255, 255), f, DT_LEFT, false});
+    note_.create(w, kPopupNote, kDownloads.x + 16, kDownloads.y + 112, 208, 16,
+                 L"相关按钮均采用弹出网页，请注意放行", {RGB(255, 255, 255), f, DT_LEFT, false});
 
     const Hyperlink::Style blue{kCaptionBlue, kVisited, kHoverBlue, f};
     const std::wstring host = gbk_to_wide(update_host_);
@@ -119,8 +122,8 @@ void UtilityPanel::create_controls() {
                        {kCaptionBlue, kVisited, kYellow, f});
 
     // The script of the full-screen fix, beyond the right edge: never seen.
-    make_child(w, L"EDIT", utf8_to_wide(fullscreen_script()).c_str(), ES_MULTILINE | ES_AUTOVSCROLL, kScriptEdit,
-               568, 176, 168, 48, f);
+    make_child(w, L"EDIT", utf8_to_wide(fullscreen_script()).c_str(), ES_MULTILINE | ES_AUTOVSCROLL,
+               kScriptEdit, 568, 176, 168, 48, f);
 
     // Group boxes last: they lie below the controls they frame.
     for (std::size_t i = 0; i < std::size(kGroups); ++i) {
@@ -134,7 +137,8 @@ void UtilityPanel::run_fullscreen_fix() {
     const std::string script = wide_to_gbk(ui::window_text(GetDlgItem(hwnd(), kScriptEdit)));
     FixSystem system;
     system.owner = hwnd();
-    show_message(hwnd(), fullscreen_fix_message(apply_fullscreen_fix(launcher_file(kFullscreenScriptName), script, system)));
+    const FixOutcome outcome = apply_fullscreen_fix(launcher_file(kFullscreenScriptName), script, system);
+    show_message(hwnd(), fullscreen_fix_message(outcome));
 }
 
 void UtilityPanel::run_language_fix() {
@@ -157,14 +161,29 @@ void UtilityPanel::on_command(int id, int code) {
     }
     if (code != BN_CLICKED) return;
     switch (id) {
-        case kAnticheatButton: open_url(utf8_to_wide(anticheat_address())); break;
-        case kModsButton: open_url(utf8_to_wide(mods_page_address())); break;
-        case kDirectxButton: open_url(utf8_to_wide(directx_address())); break;
-        case kCrashHelpButton: open_url(utf8_to_wide(crash_help_address())); break;
-        case kFullscreenFixButton: run_fullscreen_fix(); break;
-        case kLanguageFixButton: run_language_fix(); break;
-        case kScreenshotButton: open_screenshot_folder(); break;
-        default: break;  // the links open their own addresses
+        case kAnticheatButton:
+            open_url(utf8_to_wide(anticheat_address()));
+            break;
+        case kModsButton:
+            open_url(utf8_to_wide(mods_page_address()));
+            break;
+        case kDirectxButton:
+            open_url(utf8_to_wide(directx_address()));
+            break;
+        case kCrashHelpButton:
+            open_url(utf8_to_wide(crash_help_address()));
+            break;
+        case kFullscreenFixButton:
+            run_fullscreen_fix();
+            break;
+        case kLanguageFixButton:
+            run_language_fix();
+            break;
+        case kScreenshotButton:
+            open_screenshot_folder();
+            break;
+        default:
+            break;  // the links open their own addresses
     }
 }
 

@@ -1,11 +1,12 @@
 // The utility panel's registry fixes under Wine: the script file, the import through the real registry editor
-// (plainly and through the elevation prompt, which Wine grants without asking), the values read back, and every
-// failure reported as one. The program runner and the direct registry writer are replaced where a test needs
-// an outcome Wine cannot produce (a refused prompt, a denied write).
-#include <windows.h>
-#include <ole2.h>
+// (plainly and through the elevation prompt, which Wine grants without asking), the values read back, and
+// every failure reported as one. The program runner and the direct registry writer are replaced where a test
+// needs an outcome Wine cannot produce (a refused prompt, a denied write).
+#include "tools/registry_fixes_win.h"
 
 #include <gtest/gtest.h>
+#include <ole2.h>
+#include <windows.h>
 
 #include <optional>
 #include <string>
@@ -13,7 +14,6 @@
 
 #include "support/lib/temp_dir.h"
 #include "tools/command_lines.h"
-#include "tools/registry_fixes_win.h"
 #include "tools/registry_script.h"
 
 namespace kv::tools {
@@ -62,7 +62,8 @@ class RegistryFixes : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
-        for (const wchar_t* key : {kDisplayKey, kGameKey, kGameKey32}) RegDeleteTreeW(HKEY_LOCAL_MACHINE, key);
+        for (const wchar_t* key : {kDisplayKey, kGameKey, kGameKey32})
+            RegDeleteTreeW(HKEY_LOCAL_MACHINE, key);
         RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey);
         system_.run = runner_.fn();
         system_.elevated = true;  // as Wine runs every program
@@ -228,7 +229,8 @@ TEST_F(RegistryFixes, LanguageFailuresAreReported) {
     // Another error on one value: the others are written all the same, and the whole is a failure.
     int calls = 0;
     system_.write_string = [&](const wchar_t* key, const wchar_t* name, const wchar_t* data) {
-        return ++calls == 2 ? static_cast<LONG>(ERROR_CHILD_MUST_BE_VOLATILE) : write_machine_string(key, name, data);
+        return ++calls == 2 ? static_cast<LONG>(ERROR_CHILD_MUST_BE_VOLATILE)
+                            : write_machine_string(key, name, data);
     };
     EXPECT_EQ(apply_language_fix(system_), FixOutcome::NotApplied);
     EXPECT_EQ(calls, 4);
@@ -239,7 +241,8 @@ TEST(FixMessages, SuccessKeepsItsTextAndFailuresSayWhatToDo) {
     EXPECT_STREQ(fullscreen_fix_message(FixOutcome::Done).text,
                  L"已经修复无法全屏游戏的问题，建议您重启电脑后，用启动器进行游戏即可");
     EXPECT_EQ(fullscreen_fix_message(FixOutcome::Done).icon, static_cast<UINT>(MB_ICONINFORMATION));
-    EXPECT_STREQ(language_fix_message(FixOutcome::Done).text, L"切换繁体中文成功，已经将繁体中文注册文件导入到注册表");
+    EXPECT_STREQ(language_fix_message(FixOutcome::Done).text,
+                 L"切换繁体中文成功，已经将繁体中文注册文件导入到注册表");
     EXPECT_EQ(language_fix_message(FixOutcome::Done).icon, static_cast<UINT>(MB_ICONINFORMATION));
     for (FixOutcome o : {FixOutcome::ScriptNotWritten, FixOutcome::EditorNotStarted, FixOutcome::Refused,
                          FixOutcome::NotApplied}) {
@@ -249,7 +252,8 @@ TEST(FixMessages, SuccessKeepsItsTextAndFailuresSayWhatToDo) {
             EXPECT_NE(std::wstring(m.text).find(L"请"), std::wstring::npos) << m.text;
         }
     }
-    EXPECT_NE(std::wstring(fullscreen_fix_message(FixOutcome::Refused).text).find(L"取消了授权"), std::wstring::npos);
+    EXPECT_NE(std::wstring(fullscreen_fix_message(FixOutcome::Refused).text).find(L"取消了授权"),
+              std::wstring::npos);
 }
 
 }  // namespace

@@ -40,9 +40,10 @@ TEST(FullscreenScript, ThirteenLinesOf562BytesWithoutHeaderOrFinalBreak) {
     EXPECT_EQ(std::count(script.begin(), script.end(), '\r'), 12);
     const auto lines = lines_of(script);
     ASSERT_EQ(lines.size(), 13u);
-    EXPECT_EQ(lines[0],
-              "[HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet001\\Control\\GraphicsDrivers\\Configuration\\"
-              "AOC2350CPAD7HA026366_1D_07DD_0D*LEN40A00_00_07DA_93^EF692FDA06EA236A9245BBEC56C965C1\\00\\01]");
+    EXPECT_EQ(
+        lines[0],
+        "[HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet001\\Control\\GraphicsDrivers\\Configuration\\"
+        "AOC2350CPAD7HA026366_1D_07DD_0D*LEN40A00_00_07DA_93^EF692FDA06EA236A9245BBEC56C965C1\\00\\01]");
     EXPECT_EQ(lines[1], "\"Flags\"=dword:0001f787");
     EXPECT_EQ(lines[6], "\"VSyncFreq.Denominator\"=dword:00126524");
     EXPECT_EQ(lines[12], "\"Rotation\"=dword:00000001");
@@ -56,10 +57,18 @@ TEST(FullscreenScript, ReadsBackAsTheTwelveDisplayValues) {
         L"SYSTEM\\ControlSet001\\Control\\GraphicsDrivers\\Configuration\\"
         L"AOC2350CPAD7HA026366_1D_07DD_0D*LEN40A00_00_07DA_93^EF692FDA06EA236A9245BBEC56C965C1\\00\\01";
     const std::pair<const wchar_t*, std::uint32_t> expected[] = {
-        {L"Flags", 0x1f787},           {L"VideoStandard", 0xff},        {L"ActiveSize.cx", 1366},
-        {L"ActiveSize.cy", 768},       {L"VSyncFreq.Numerator", 0x044fab10}, {L"VSyncFreq.Denominator", 0x126524},
-        {L"HSyncFreq.Numerator", 0xb926}, {L"HSyncFreq.Denominator", 1},  {L"PixelRate", 72330000},
-        {L"ScanlineOrdering", 1},      {L"Scaling", 3},                 {L"Rotation", 1},
+        {L"Flags", 0x1f787},
+        {L"VideoStandard", 0xff},
+        {L"ActiveSize.cx", 1366},
+        {L"ActiveSize.cy", 768},
+        {L"VSyncFreq.Numerator", 0x044fab10},
+        {L"VSyncFreq.Denominator", 0x126524},
+        {L"HSyncFreq.Numerator", 0xb926},
+        {L"HSyncFreq.Denominator", 1},
+        {L"PixelRate", 72330000},
+        {L"ScanlineOrdering", 1},
+        {L"Scaling", 3},
+        {L"Rotation", 1},
     };
     for (std::size_t i = 0; i < values.size(); ++i) {
         EXPECT_EQ(values[i].root, RegRoot::LocalMachine);

@@ -18,8 +18,8 @@ TEST(CommandLines, PathsAreQuotedAsOneArgument) {
     } cases[] = {
         {L"D:\\Games\\Battlefield 2\\pingmu.reg", L"\"D:\\Games\\Battlefield 2\\pingmu.reg\""},
         {L"C:\\战地 2\\pingmu.reg", L"\"C:\\战地 2\\pingmu.reg\""},
-        {L"D:\\", L"\"D:\\\\\""},                   // a trailing backslash must not escape the closing quote
-        {L"a\\\\b", L"\"a\\\\b\""},                  // inner backslashes stay as they are
+        {L"D:\\", L"\"D:\\\\\""},    // a trailing backslash must not escape the closing quote
+        {L"a\\\\b", L"\"a\\\\b\""},  // inner backslashes stay as they are
         {L"say \"hi\"", L"\"say \\\"hi\\\"\""},
         {L"x\\\"y", L"\"x\\\\\\\"y\""},
         {L"", L"\"\""},
@@ -39,7 +39,8 @@ TEST(CommandLines, ScreenshotFolderBelowTheDocuments) {
 }
 
 TEST(CommandLines, ProgramQuotedWhenItHoldsABlank) {
-    EXPECT_EQ(program_command_line(L"C:\\Windows\\regedit.exe", L"/s \"x\""), L"C:\\Windows\\regedit.exe /s \"x\"");
+    EXPECT_EQ(program_command_line(L"C:\\Windows\\regedit.exe", L"/s \"x\""),
+              L"C:\\Windows\\regedit.exe /s \"x\"");
     EXPECT_EQ(program_command_line(L"C:\\My Windows\\regedit.exe", L""), L"\"C:\\My Windows\\regedit.exe\"");
 }
 
@@ -84,8 +85,8 @@ TEST(Addresses, LinksOnTheDeploymentHosts) {
     EXPECT_EQ(crash_help_address(), h + deploy::kForumHost + "/thread-3892-1-1.html");
     EXPECT_EQ(update_host_address("127.0.0.1:8080"), "http://127.0.0.1:8080");
     EXPECT_EQ(update_host_address(""), "http://");
-    EXPECT_EQ(voice_chat_address(),
-              std::string("yy://pd-[sid=") + deploy::kVoiceChannel + "&subid=" + deploy::kVoiceSubchannel + "]");
+    EXPECT_EQ(voice_chat_address(), std::string("yy://pd-[sid=") + deploy::kVoiceChannel +
+                                        "&subid=" + deploy::kVoiceSubchannel + "]");
 }
 
 TEST(Addresses, EntertainmentPage) {

@@ -119,7 +119,8 @@ TEST_F(ToolWindows, EntertainmentPageLayoutAndPopups) {
 
     SetWindowPos(w, nullptr, 0, 0, 800, 500, SWP_NOMOVE | SWP_NOZORDER);
     EXPECT_EQ(box_in_parent(window.browser()->hwnd()), (Box{0, 0, 800, 420}));
-    for (int id : {kTvPageButton, kVoiceLink, kWaitNote}) EXPECT_EQ(box_in_parent(GetDlgItem(w, id)).y, 430) << id;
+    for (int id : {kTvPageButton, kVoiceLink, kWaitNote})
+        EXPECT_EQ(box_in_parent(GetDlgItem(w, id)).y, 430) << id;
     EXPECT_EQ(box_in_parent(GetDlgItem(w, kWaitNote)), (Box{560, 430, 464, 24}));
 
     IDispatch* sink = ui::detail::BrowserHostAccess::events(*window.browser());
