@@ -216,6 +216,10 @@ F=$(e2e_game_dir first)
 e2e_start_launcher "$F"
 open_panel
 check "empty host link" "" "$(drv get utility/超级链接框2)"
+: > "$KV_BROWSER_LOG"
+drv click utility/超级链接框2 >/dev/null
+wait_lines "$KV_BROWSER_LOG" 1
+check "its address is the scheme alone" "http://" "$(head -1 "$KV_BROWSER_LOG" | sed 's#^\(http://[^/]*\)/$#\1#')"
 e2e_stop_launcher
 
 e2e_finish
