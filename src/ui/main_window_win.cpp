@@ -11,6 +11,7 @@
 #include "deploy.h"
 #include "platform/shell_win.h"
 #include "platform/text_win.h"
+#include "tools/tools_win.h"
 #include "ui/browser_host_win.h"
 #include "ui/clock_text.h"
 #include "ui/main_links.h"
@@ -333,8 +334,8 @@ void MainWindow::on_command(int id, int code) {
             open_url(utf8_to_wide(site_front_address()));
             break;
         default:
-            // key, H1, H2 and H3 open the utility panel, the update window, the desktop shortcut and the
-            // entertainment window once those exist.
+            // key, H2 and H3: the utility panel, the desktop shortcut and the entertainment window.
+            tools::run_main_window_tool(*this, id);
             break;
     }
 }

@@ -14,6 +14,10 @@
 //   screen-rect NAME          left top right bottom on the screen
 //   window [KIND]             visible=0/1 iconic=0/1 x= y= w= h= region=<complex|simple|null|error> title=...
 //   close-window KIND         posts WM_CLOSE to that window
+//   window-state KIND         count=N (windows of that kind) enabled= zoomed= iconic= foreground= (0/1)
+//   sys-command KIND minimize|maximize|restore   posts the system command, as the caption's buttons do
+//   read-link PATH            a shell link read back: target=|dir=|icon=PATH,INDEX|description=|show=|args=|hotkey=
+//   volatile-key HKLM\PATH    creates a volatile registry key (non-volatile keys cannot be made below it)
 //   tray                      present=0/1 (whether the notification-area icon exists)
 //   tray-event CODE           posts the icon's event: 1 left up, 2 left double-click, 3 right up
 //   close                     posts WM_CLOSE to the main window (a close request from the system)
@@ -24,12 +28,15 @@
 //   msgbox-cancel             presses Cancel on the message box
 #include <windows.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "../../src/tools/entertainment_window_ids.h"
+#include "../../src/tools/utility_panel_ids.h"
 #include "../../src/ui/main_window_ids.h"
 
 namespace {
@@ -58,6 +65,10 @@ struct Kind {
 
 const Kind kKinds[] = {
     {L"main", kv::ui::kMainWindowClass, kv::ui::kMainControlNames, std::size(kv::ui::kMainControlNames)},
+    {L"utility", kv::tools::kUtilityPanelClass, kv::tools::kUtilityControlNames,
+     std::size(kv::tools::kUtilityControlNames)},
+    {L"entertainment", kv::tools::kEntertainmentWindowClass, kv::tools::kEntertainmentControlNames,
+     std::size(kv::tools::kEntertainmentControlNames)},
 };
 
 const Kind* find_kind(const std::wstring& key) {
@@ -141,6 +152,78 @@ std::wstring message_box_text(HWND box) {
     return text;
 }
 
+int count_windows(const Kind& kind) {
+    struct Count {
+        const wchar_t* cls;
+        int n;
+    } count{kind.window_class, 0};
+    EnumWindows(
+        [](HWND h, LPARAM lp) -> BOOL {
+            auto* c = reinterpret_cast<Count*>(lp);
+            wchar_t cls[128];
+            GetClassNameW(h, cls, 128);
+            if (std::wstring(cls) == c->cls) ++c->n;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    return count.n;
+}
+
+// A shell link file read back through the shell's own interface.
+bool read_link(const std::wstring& path) {
+    if (FAILED(CoInitialize(nullptr))) return false;
+    IShellLinkW* link = nullptr;
+    IPersistFile* file = nullptr;
+    bool ok = SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                         reinterpret_cast<void**>(&link))) &&
+              SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+              SUCCEEDED(file->Load(path.c_str(), STGM_READ));
+    if (ok) {
+        wchar_t target[MAX_PATH] = {}, dir[MAX_PATH] = {}, icon[MAX_PATH] = {}, desc[1024] = {}, args[1024] = {};
+        int icon_index = -1, show = -1;
+        WORD hotkey = 0xFFFF;
+        // The target from the link's item list: Wine keeps only an ANSI copy of the path text beside it.
+        PIDLIST_ABSOLUTE items = nullptr;
+        if (FAILED(link->GetIDList(&items)) || !items || !SHGetPathFromIDListW(items, target)) target[0] = L'\0';
+        CoTaskMemFree(items);
+        link->GetWorkingDirectory(dir, MAX_PATH);
+        link->GetIconLocation(icon, MAX_PATH, &icon_index);
+        link->GetDescription(desc, 1024);
+        link->GetArguments(args, 1024);
+        link->GetShowCmd(&show);
+        link->GetHotkey(&hotkey);
+        out(std::wstring(L"target=") + target + L"|dir=" + dir + L"|icon=" + icon + L"," +
+            std::to_wstring(icon_index) + L"|description=" + desc + L"|show=" + std::to_wstring(show) +
+            L"|args=" + args + L"|hotkey=" + std::to_wstring(hotkey));
+    } else {
+        out(L"no link");
+    }
+    if (file) file->Release();
+    if (link) link->Release();
+    CoUninitialize();
+    return ok;
+}
+
+bool make_volatile_key(const std::wstring& spec) {
+    HKEY root = nullptr;
+    std::wstring path;
+    if (spec.rfind(L"HKLM\\", 0) == 0) root = HKEY_LOCAL_MACHINE, path = spec.substr(5);
+    else if (spec.rfind(L"HKCU\\", 0) == 0) root = HKEY_CURRENT_USER, path = spec.substr(5);
+    if (!root) return false;
+    HKEY key = nullptr;
+    DWORD disposition = 0;
+    const LONG r = RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_READ, nullptr, &key,
+                                   &disposition);
+    if (r != ERROR_SUCCESS) {
+        out(L"error " + std::to_wstring(r));
+        return false;
+    }
+    RegCloseKey(key);
+    // An existing key keeps what it was.
+    out(disposition == REG_CREATED_NEW_KEY ? L"created" : L"exists");
+    return disposition == REG_CREATED_NEW_KEY;
+}
+
 int wait_ms(const std::vector<std::wstring>& a, std::size_t i, int dflt) {
     return i < a.size() ? _wtoi(a[i].c_str()) : dflt;
 }
@@ -206,6 +289,28 @@ bool run(const std::vector<std::wstring>& a) {
         if (HWND b = GetDlgItem(box, button)) PostMessageW(b, BM_CLICK, 0, 0);
         else PostMessageW(box, WM_COMMAND, button, 0);
         out(L"ok");
+        return true;
+    }
+    if (cmd == L"read-link") return a.size() >= 2 && read_link(a[1]);
+    if (cmd == L"volatile-key") return a.size() >= 2 && make_volatile_key(a[1]);
+    if (cmd == L"window-state" || cmd == L"sys-command") {
+        const Kind* kind = a.size() >= 2 ? find_kind(a[1]) : nullptr;
+        HWND w = kind ? top_window(*kind) : nullptr;
+        if (!w) {
+            out(L"no window");
+            return false;
+        }
+        if (cmd == L"sys-command") {
+            const std::wstring what = a.size() >= 3 ? a[2] : L"";
+            const WPARAM sc = what == L"minimize" ? SC_MINIMIZE : what == L"maximize" ? SC_MAXIMIZE : SC_RESTORE;
+            PostMessageW(w, WM_SYSCOMMAND, sc, 0);
+            out(L"ok");
+            return true;
+        }
+        out(L"count=" + std::to_wstring(count_windows(*kind)) + L" enabled=" +
+            std::to_wstring(IsWindowEnabled(w) ? 1 : 0) + L" zoomed=" + std::to_wstring(IsZoomed(w) ? 1 : 0) +
+            L" iconic=" + std::to_wstring(IsIconic(w) ? 1 : 0) + L" foreground=" +
+            std::to_wstring(GetForegroundWindow() == w ? 1 : 0));
         return true;
     }
     if (cmd == L"window" || cmd == L"close-window") {
