@@ -14,6 +14,7 @@
 #include "ui/browser_host_win.h"
 #include "ui/clock_text.h"
 #include "ui/main_links.h"
+#include "update/update_open_win.h"
 
 namespace kv::ui {
 namespace {
@@ -333,8 +334,9 @@ void MainWindow::on_command(int id, int code) {
             open_url(utf8_to_wide(site_front_address()));
             break;
         default:
-            // key, H1, H2 and H3 open the utility panel, the update window, the desktop shortcut and the
-            // entertainment window once those exist.
+            if (id == kUpdateButton) open_update_window(hwnd());
+            // key, H2 and H3 open the utility panel, the desktop shortcut and the entertainment window once
+            // those exist.
             break;
     }
 }
