@@ -93,6 +93,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             data = bytes.fromhex(fault["body_hex"])
         else:
             file = os.path.realpath(os.path.join(self.server.root, path.lstrip("/")))
+            if os.path.isdir(file):
+                file = os.path.join(file, "index.html")  # a folder answers with its page, as web hosts do
             if not file.startswith(self.server.root + os.sep) or not os.path.isfile(file):
                 self.send_page(404, "Not Found")
                 return

@@ -206,25 +206,33 @@ void UpdateWindow::create_controls() {
     SendMessageW(status, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(edges));
     make_child(w, L"STATIC", L"点击立即更新按钮开始自动更新……", SS_CENTER | SS_NOPREFIX, 0, kUpdStatusLine, 0, 152,
                504, 16, f);
+    create_help_panel();
 
+    // Where places overlap, the stacking decides what shows. The status bar's place overlaps the automatic-update
+    // row and the status line: it goes to the bottom, so that the switch stays whole. The edit box url lies over
+    // the progress bar.
+    SetWindowPos(status, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetWindowPos(url, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+// What the window shows below its folded height: the help text with the forum link, the warning, the partner link.
+void UpdateWindow::create_help_panel() {
+    HWND w = hwnd();
+    HFONT f = font_.get();
     help_group_.create(w, kUpdHelpGroup, kGroupX, kGroupY, 496, 104, L"说明", f, kWhite);
     make_child(w, L"STATIC", kHelpText, SS_LEFT | SS_NOPREFIX, 0, kUpdHelpText, kGroupX + 8, kGroupY + 16, 480, 80, f);
     forum_link_.create(w, kUpdForumLink, kGroupX + 360, kGroupY + 80, 120, 16, L"点击此处到论坛求助>>",
                        utf8_to_wide(std::string("http://") + deploy::kForumHost + "/"),
                        {kLilac, RGB(255, 128, 0), RGB(51, 153, 255), kBlack}, f);
-    make_child(w, L"STATIC", L"请勿使用不可信的BF2.exe更新服务器，以防危害阁下的计算机安全！", label, 0, kUpdWarning,
-               64, 288, 384, 16, f);
+    make_child(w, L"STATIC", L"请勿使用不可信的BF2.exe更新服务器，以防危害阁下的计算机安全！",
+               SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, kUpdWarning, 64, 288, 384, 16, f);
     partner_link_.create(w, kUpdPartnerLink, 136, 312, 232, 24, L"点击此处>> 查看我们的BF2 战服合作伙伴",
                          gbk_to_wide("http://" + launcher_site_host() + "/server"),
                          {RGB(0, 255, 0), RGB(255, 255, 0), RGB(51, 153, 255), kBlack}, f);
 
-    // Children are stacked in the order they were made, the first on top. The status bar's place overlaps the
-    // automatic-update row and the status line: it goes to the bottom, so that the switch stays whole. The
-    // edit box url lies over the progress bar, and the forum link over the help text.
-    SetWindowPos(status, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    SetWindowPos(control(kUpdHelpGroup), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    for (HWND top : {control(kUpdForumLink), url})
-        SetWindowPos(top, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    // The frame lies under the help text, and the forum link over it.
+    SetWindowPos(help_group_.hwnd(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetWindowPos(forum_link_.hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
 // The creation steps: the command line, the versions, the host and the automatic-update switch.

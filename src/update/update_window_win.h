@@ -69,6 +69,7 @@ protected:
 private:
     bool on_create();
     void create_controls();
+    void create_help_panel();
     void apply_state();
     void on_command(int id, int code);
     LRESULT on_ctl_color(UINT msg, HDC dc, HWND control);

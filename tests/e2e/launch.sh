@@ -91,7 +91,7 @@ closed_port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",
 default_config_text | sed "/^\[bf_update\]/{n;s/^data=close\r$/data=open\r/}; s/^ip=.*\r$/ip=127.0.0.1:$closed_port\r/" > "$G/BF_config.ini"
 e2e_start_launcher "$G"
 drv press 更新启动器 >/dev/null
-check "the check's message" "温馨提示" "$(drv msgbox 15000 | cut -d'|' -f1)"
+check "the check's message" "温馨提示" "$(drv msgbox 15000 | head -1 | cut -d'|' -f1)"
 drv msgbox-ok >/dev/null
 drv sleep 500 >/dev/null
 check "nothing started" "no" "$([ -e "$G/bf2_stub.log" ] && echo yes || echo no)"
