@@ -1,6 +1,7 @@
 // Start-up: platform set-up, the program-wide objects, the main window, and the message loop. How the program
 // ends is told in app/program_end_win.h.
 #include <windows.h>
+// (after <windows.h>)
 #include <commctrl.h>
 
 #include <cstdlib>
@@ -24,11 +25,14 @@ void record_launcher_dir() {
     SetCurrentDirectoryW(cwd.c_str());
 }
 
-void exit_routine() { kv::release_program_objects(); }
+void exit_routine() {
+    kv::release_program_objects();
+}
 
 int run() {
     kv::start_com();
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS | ICC_LINK_CLASS};
+    INITCOMMONCONTROLSEX icc{sizeof icc,
+                             ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS | ICC_LINK_CLASS};
     InitCommonControlsEx(&icc);
     record_launcher_dir();
     kv::create_program_objects();

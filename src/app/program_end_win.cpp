@@ -1,7 +1,7 @@
 #include "app/program_end_win.h"
 
-#include <windows.h>
 #include <ole2.h>
+#include <windows.h>
 
 #include <cstdlib>
 #include <memory>
@@ -21,7 +21,8 @@ std::unique_ptr<ui::MainWindow>& main_window() {
     return w;
 }
 
-// Step 2. The main window object goes without its close and destroyed steps: where those belong, they have run.
+// Step 2. The main window object goes without its close and destroyed steps: where those belong, they have
+// run.
 void end_windows() {
     close_update_windows();
     main_window().reset();
@@ -41,13 +42,13 @@ void end_sequence() {
 
 // A hidden top-level window: only those hear the end of the session.
 class SessionWatch : public ui::Window {
-public:
+  public:
     bool create() {
         register_class(L"KvSessionWatch", nullptr);
         return Window::create(0, L"KvSessionWatch", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr) != nullptr;
     }
 
-protected:
+  protected:
     LRESULT handle(UINT msg, WPARAM wp, LPARAM lp) override {
         if (msg == WM_QUERYENDSESSION) return TRUE;
         if (msg == WM_ENDSESSION && wp) {
@@ -62,7 +63,9 @@ protected:
 
 }  // namespace
 
-void start_com() { com_started = SUCCEEDED(OleInitialize(nullptr)); }
+void start_com() {
+    com_started = SUCCEEDED(OleInitialize(nullptr));
+}
 
 ui::MainWindow& make_main_window() {
     main_window() = std::make_unique<ui::MainWindow>();
@@ -74,7 +77,9 @@ void watch_session_end() {
     if (!watch.hwnd()) watch.create();
 }
 
-void finish_program() { end_sequence(); }
+void finish_program() {
+    end_sequence();
+}
 
 void end_program(int code) {
     // The caller has removed the tray icon (step 1).

@@ -1,9 +1,10 @@
 // Small blocking HTTP GETs: the version files of the update road, and raw files such as signatures.
 //
-// The fetch functions exist in the Windows build only (WinINet). One internet handle serves the process: it is
-// opened by the first fetch and closed by close_http_session() at exit. Requests go out directly (no proxy),
-// as GET with HTTP/1.0 and "Accept: */*", never from or into a cache; https is fetched over a secure
-// connection and redirects are followed. Bounded time-outs keep a dead host from freezing the caller for long.
+// The fetch functions exist in the Windows build only (WinINet). One internet handle serves the process: it
+// is opened by the first fetch and closed by close_http_session() at exit. Requests go out directly (no
+// proxy), as GET with HTTP/1.0 and "Accept: */*", never from or into a cache; https is fetched over a secure
+// connection and redirects are followed. Bounded time-outs keep a dead host from freezing the caller for
+// long.
 #pragma once
 
 #include <cstddef>
@@ -30,8 +31,8 @@ struct HttpFetch {
 // body is returned. A bad address, an unreachable host or a refused connection give answered == false.
 HttpFetch http_get_bytes(std::string_view url, std::size_t max_bytes, const HttpTimeouts& timeouts = {});
 
-// The body of any answer as text: up to its first NUL byte, at most kTextFetchLimit bytes. Every failure gives
-// the empty text, which callers read as an unreachable host.
+// The body of any answer as text: up to its first NUL byte, at most kTextFetchLimit bytes. Every failure
+// gives the empty text, which callers read as an unreachable host.
 std::string http_get_text(std::string_view url);
 inline constexpr std::size_t kTextFetchLimit = 1024 * 1024;
 

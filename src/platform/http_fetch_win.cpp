@@ -75,7 +75,8 @@ bool split(const std::wstring& url, UrlParts& out) {
 }
 
 void read_body(HINTERNET request, std::size_t max_bytes, const HttpTimeouts& t, HttpFetch& out) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(t.total_ms, 1));
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(t.total_ms, 1));
     char buf[16384];
     for (;;) {
         // Asking what has arrived first makes every read take what is there instead of waiting for a full
@@ -115,10 +116,9 @@ HttpFetch http_get_bytes(std::string_view url, std::size_t max_bytes, const Http
     const std::shared_ptr<void> internet = session();
     if (!internet) return result;
 
-    InternetHandle connection(InternetConnectW(internet.get(), parts.host.c_str(), parts.port,
-                                               parts.user.empty() ? nullptr : parts.user.c_str(),
-                                               parts.password.empty() ? nullptr : parts.password.c_str(),
-                                               INTERNET_SERVICE_HTTP, 0, 0));
+    InternetHandle connection(InternetConnectW(
+        internet.get(), parts.host.c_str(), parts.port, parts.user.empty() ? nullptr : parts.user.c_str(),
+        parts.password.empty() ? nullptr : parts.password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
     if (!connection) return result;
     set_timeouts(connection.get(), timeouts);
 
@@ -127,15 +127,16 @@ HttpFetch http_get_bytes(std::string_view url, std::size_t max_bytes, const Http
                   INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS;
     if (parts.scheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
     const wchar_t* accept[] = {L"*/*", nullptr};
-    InternetHandle request(
-        HttpOpenRequestW(connection.get(), L"GET", parts.object.c_str(), L"HTTP/1.0", nullptr, accept, flags, 0));
+    InternetHandle request(HttpOpenRequestW(connection.get(), L"GET", parts.object.c_str(), L"HTTP/1.0",
+                                            nullptr, accept, flags, 0));
     if (!request) return result;
     set_timeouts(request.get(), timeouts);
     if (!HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) return result;
 
     DWORD status = 0;
     DWORD size = sizeof status;
-    if (!HttpQueryInfoW(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
+    if (!HttpQueryInfoW(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+                        nullptr))
         return result;
     result.answered = true;
     result.status = static_cast<int>(status);

@@ -1,6 +1,7 @@
 // The last leg of a client update, after the download engine has ended its task. It is one small step each:
 //
-//   download complete?  ->  staged copy beside the client  ->  verification  ->  atomic swap  ->  record version
+//   download complete?  ->  staged copy beside the client  ->  verification  ->  atomic swap  ->  record
+//   version
 //
 // Only a download the engine reports complete, whose file holds the announced length, goes on. The copy that
 // is verified is the very file that the swap renames into place, so nothing can change between the two. The
@@ -57,8 +58,8 @@ struct InstallResult {
     bool client_replaced() const { return stage == InstallStage::Done || stage == InstallStage::Record; }
 };
 
-InstallResult install_client(const FinishedDownload& download, const ClientFiles& files, const VerifyClient& verify,
-                             const RecordVersion& record);
+InstallResult install_client(const FinishedDownload& download, const ClientFiles& files,
+                             const VerifyClient& verify, const RecordVersion& record);
 
 // What the player is told about a road that did not end in Done (the launcher's own words).
 std::wstring install_failure_text(const InstallResult& result);

@@ -14,7 +14,7 @@ enum class FileError {
     Locked,        // the file is in use (a running client, another program holding it)
     AccessDenied,  // no right to write or replace it
     DiskFull,
-    Short,         // the copy's length is not the expected one
+    Short,  // the copy's length is not the expected one
     Other,
 };
 
@@ -24,8 +24,8 @@ struct FileResult {
     bool ok() const { return error == FileError::None; }
 };
 
-// Copies `from` to `staged` (an old staged file is replaced), flushes the copy to disk and checks that it holds
-// `expected_length` bytes. On failure no staged file is left.
+// Copies `from` to `staged` (an old staged file is replaced), flushes the copy to disk and checks that it
+// holds `expected_length` bytes. On failure no staged file is left.
 FileResult stage_copy(const std::filesystem::path& from, const std::filesystem::path& staged,
                       std::int64_t expected_length);
 

@@ -12,21 +12,31 @@ FileResult from_errno(int code) {
     FileResult r;
     r.code = code;
     switch (code) {
-        case ENOENT: r.error = FileError::Missing; break;
+        case ENOENT:
+            r.error = FileError::Missing;
+            break;
         case ETXTBSY:
-        case EBUSY: r.error = FileError::Locked; break;
+        case EBUSY:
+            r.error = FileError::Locked;
+            break;
         case EACCES:
         case EPERM:
-        case EROFS: r.error = FileError::AccessDenied; break;
+        case EROFS:
+            r.error = FileError::AccessDenied;
+            break;
         case ENOSPC:
-        case EDQUOT: r.error = FileError::DiskFull; break;
-        default: r.error = FileError::Other; break;
+        case EDQUOT:
+            r.error = FileError::DiskFull;
+            break;
+        default:
+            r.error = FileError::Other;
+            break;
     }
     return r;
 }
 
 class Fd {
-public:
+  public:
     explicit Fd(int fd) : fd_(fd) {}
     ~Fd() {
         if (fd_ >= 0) ::close(fd_);
@@ -35,7 +45,7 @@ public:
     Fd& operator=(const Fd&) = delete;
     int get() const { return fd_; }
 
-private:
+  private:
     int fd_;
 };
 
@@ -59,9 +69,12 @@ FileResult stage_copy(const std::filesystem::path& from, const std::filesystem::
     FileResult result;
     std::error_code ec;
     std::filesystem::copy_file(from, staged, std::filesystem::copy_options::overwrite_existing, ec);
-    if (ec) result = from_errno(ec.value());
-    else if (!sync_path(staged, O_RDONLY)) result = from_errno(errno);
-    else if (file_length(staged) != expected_length) result.error = FileError::Short;
+    if (ec)
+        result = from_errno(ec.value());
+    else if (!sync_path(staged, O_RDONLY))
+        result = from_errno(errno);
+    else if (file_length(staged) != expected_length)
+        result.error = FileError::Short;
     if (!result.ok()) std::filesystem::remove(staged, ec);
     return result;
 }

@@ -15,7 +15,8 @@ struct HandleCloser {
 using FileHandle = std::unique_ptr<void, HandleCloser>;
 
 FileHandle open_file(const std::filesystem::path& file, DWORD access, DWORD share) {
-    HANDLE h = CreateFileW(file.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h =
+        CreateFileW(file.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     return FileHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
 }
 
@@ -24,15 +25,25 @@ FileResult from_system(DWORD code) {
     r.code = static_cast<int>(code);
     switch (code) {
         case ERROR_FILE_NOT_FOUND:
-        case ERROR_PATH_NOT_FOUND: r.error = FileError::Missing; break;
+        case ERROR_PATH_NOT_FOUND:
+            r.error = FileError::Missing;
+            break;
         case ERROR_SHARING_VIOLATION:
         case ERROR_LOCK_VIOLATION:
-        case ERROR_USER_MAPPED_FILE: r.error = FileError::Locked; break;
+        case ERROR_USER_MAPPED_FILE:
+            r.error = FileError::Locked;
+            break;
         case ERROR_ACCESS_DENIED:
-        case ERROR_WRITE_PROTECT: r.error = FileError::AccessDenied; break;
+        case ERROR_WRITE_PROTECT:
+            r.error = FileError::AccessDenied;
+            break;
         case ERROR_DISK_FULL:
-        case ERROR_HANDLE_DISK_FULL: r.error = FileError::DiskFull; break;
-        default: r.error = FileError::Other; break;
+        case ERROR_HANDLE_DISK_FULL:
+            r.error = FileError::DiskFull;
+            break;
+        default:
+            r.error = FileError::Other;
+            break;
     }
     return r;
 }
@@ -67,8 +78,10 @@ FileResult stage_copy(const std::filesystem::path& from, const std::filesystem::
         result = from_system(GetLastError());
     } else {
         LARGE_INTEGER size{};
-        if (!GetFileSizeEx(copy.get(), &size)) result = from_system(GetLastError());
-        else if (size.QuadPart != expected_length) result.error = FileError::Short;
+        if (!GetFileSizeEx(copy.get(), &size))
+            result = from_system(GetLastError());
+        else if (size.QuadPart != expected_length)
+            result.error = FileError::Short;
     }
     if (!result.ok()) DeleteFileW(staged.c_str());
     return result;

@@ -11,8 +11,8 @@ bool LinkLabel::create(HWND parent, int id, int x, int y, int w, int h, const st
     address_ = std::move(address);
     colors_ = colors;
     font_ = font;
-    return Window::create(0, L"KvLinkLabel", text.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y, w, h,
-                          parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id))) != nullptr;
+    return Window::create(0, L"KvLinkLabel", text.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y, w,
+                          h, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id))) != nullptr;
 }
 
 void LinkLabel::on_paint() {

@@ -11,17 +11,17 @@
 namespace kv::ui {
 
 class LinkLabel : public Window {
-public:
+  public:
     struct Colors {
         COLORREF normal, visited, hover, background;
     };
-    bool create(HWND parent, int id, int x, int y, int w, int h, const std::wstring& text, std::wstring address,
-                const Colors& colors, HFONT font);
+    bool create(HWND parent, int id, int x, int y, int w, int h, const std::wstring& text,
+                std::wstring address, const Colors& colors, HFONT font);
 
-protected:
+  protected:
     LRESULT handle(UINT msg, WPARAM wp, LPARAM lp) override;
 
-private:
+  private:
     void on_paint();
     void follow();
 

@@ -10,9 +10,7 @@
 #include "platform/text_win.h"
 #include "platform/trace.h"
 #include "ui/main_window_ids.h"
-#include "ui/modal_win.h"
 #include "update/client_install.h"
-#include "update/update_open_win.h"
 #include "update/update_rules.h"
 #include "update/update_window_win.h"
 
@@ -32,8 +30,8 @@ struct EndedTask {
     std::string error;
 };
 
-// Shared by the engine's threads (writers) and the user-interface thread (reader). Its lock is taken alone and
-// never held while waiting for anything; posting a message does not wait.
+// Shared by the engine's threads (writers) and the user-interface thread (reader). Its lock is taken alone
+// and never held while waiting for anything; posting a message does not wait.
 struct Mailbox {
     std::mutex lock;
     HWND sink = nullptr;  // the road's window; null before it exists and once the road is closed
@@ -65,9 +63,15 @@ std::optional<PendingDownload>& pending() {
     return p;
 }
 
-std::filesystem::path client_file() { return launcher_file("\\BF2.exe"); }
-std::filesystem::path download_file() { return launcher_file("\\BF2_update.bak"); }
-std::filesystem::path staged_file() { return launcher_file("\\BF2_update.tmp"); }
+std::filesystem::path client_file() {
+    return launcher_file("\\BF2.exe");
+}
+std::filesystem::path download_file() {
+    return launcher_file("\\BF2_update.bak");
+}
+std::filesystem::path staged_file() {
+    return launcher_file("\\BF2_update.tmp");
+}
 
 bool record_client_version(const std::string& version) {
     write_setting("bf2_exe", "version", version);
@@ -128,17 +132,21 @@ void on_task_ended() {
 }
 
 class RoadWindow : public ui::Window {
-public:
+  public:
     bool create() {
         register_class(kRoadClass, nullptr);
         return Window::create(0, kRoadClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr) != nullptr;
     }
 
-protected:
+  protected:
     LRESULT handle(UINT msg, WPARAM wp, LPARAM lp) override {
         switch (msg) {
-            case kMsgTotalKnown: on_total_known(); return 0;
-            case kMsgTaskEnded: on_task_ended(); return 0;
+            case kMsgTotalKnown:
+                on_total_known();
+                return 0;
+            case kMsgTaskEnded:
+                on_task_ended();
+                return 0;
         }
         return default_handle(msg, wp, lp);
     }
@@ -181,8 +189,8 @@ void close_update_road() {
     road().reset();  // an update window still open goes with its owner
 }
 
-std::int32_t on_download_notify(DownloadEvent kind, const DownloadConnection*, std::int32_t value, std::int32_t,
-                                const DownloadTaskInfo* task) {
+std::int32_t on_download_notify(DownloadEvent kind, const DownloadConnection*, std::int32_t value,
+                                std::int32_t, const DownloadTaskInfo* task) {
     switch (kind) {
         case DownloadEvent::TotalSizeKnown: {
             const std::int64_t total = task && task->total >= 0 ? task->total : value;
@@ -252,26 +260,9 @@ void show_main_window() {
     if (found) ShowWindow(found, SW_SHOW);
 }
 
-void delete_leftover_download() {
-    // The file of a download still under way, or not yet swapped in, is no leftover.
+bool client_download_pending() {
     const LauncherState& s = launcher_state();
-    if (pending() || (s.Downloader && s.Downloader->busy())) return;
-    DeleteFileW(download_file().c_str());
-}
-
-void open_update_window_modal(HWND main_window) {
-    if (auto* open = ui::UpdateWindow::current()) {  // opened again: only brought to the front
-        SetForegroundWindow(open->hwnd());
-        return;
-    }
-    ui::UpdateWindow window;
-    if (!window.create(update_road_window())) return;
-    ui::run_modal(window.hwnd(), main_window);
-}
-
-void open_update_window(HWND main_window) {
-    delete_leftover_download();
-    open_update_window_modal(main_window);
+    return pending() || (s.Downloader && s.Downloader->busy());
 }
 
 }  // namespace kv

@@ -32,6 +32,9 @@ std::int32_t on_download_notify(DownloadEvent kind, const DownloadConnection* co
 // The update window's timer tick: speed, received amount and percentage.
 void on_progress_tick(ui::UpdateWindow& window);
 
+// Whether a client download is under way or ended but not yet acted on: its file is no leftover then.
+bool client_download_pending();
+
 // Shows the launcher's main window (of this thread), when there is one.
 void show_main_window();
 
@@ -41,8 +44,8 @@ HWND update_road_window();
 // Part of the exit sequence: closes an open update window.
 void close_update_windows();
 
-// Part of the exit sequence: later notifications are dropped, the road's window goes, and a task that ends now
-// swaps nothing. Call before the engine is released.
+// Part of the exit sequence: later notifications are dropped, the road's window goes, and a task that ends
+// now swaps nothing. Call before the engine is released.
 void close_update_road();
 
 }  // namespace kv

@@ -30,7 +30,9 @@ int progress_percent(double done, double total) {
 
 namespace {
 
-bool is_blank(wchar_t c) { return c == L' ' || c == L'\t'; }
+bool is_blank(wchar_t c) {
+    return c == L' ' || c == L'\t';
+}
 
 // Reads one argument from `pos` on (blanks before it skipped); false when none is left.
 bool next_argument(std::wstring_view line, std::size_t& pos, std::wstring& out) {

@@ -12,7 +12,9 @@ namespace kv {
 // ---- Versions ----
 
 // Versions are compared byte for byte: case-sensitive, nothing trimmed; an unset text equals the empty one.
-inline bool versions_equal(std::string_view local, std::string_view remote) { return local == remote; }
+inline bool versions_equal(std::string_view local, std::string_view remote) {
+    return local == remote;
+}
 
 // What a version check found.
 enum class VersionCheck {
@@ -24,8 +26,8 @@ VersionCheck compare_versions(std::string_view local, std::string_view remote);
 
 // ---- Progress display ----
 
-// A byte count as the status bar shows it: kilobytes rounded half away from zero to two decimals, then at most
-// 13 significant digits, no trailing zeros, no decimal point for whole numbers (512 gives "0.5").
+// A byte count as the status bar shows it: kilobytes rounded half away from zero to two decimals, then at
+// most 13 significant digits, no trailing zeros, no decimal point for whole numbers (512 gives "0.5").
 std::string size_text(std::int64_t bytes);
 
 // The progress bar's position for `done` of `total` bytes: the percentage cut toward zero, 0 when it is not a

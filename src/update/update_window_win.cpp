@@ -42,21 +42,26 @@ constexpr wchar_t kHelpText[] =
     L"1，使用了自动更新功能，启动器每次运行前都会强制校准版本是否最新；\r\n"
     L"2，如果您的更新服务器无法连接或不希望被更新，请关闭自动更新功能；\r\n"
     L"3，您也可以通过修BF2_config.ini中的ip为您的更新服务器地址(ip或域名)；\r\n\r\n"
-    L"注意:自动升级功能仅限于登录器，如果您的启动器无法正常使用，请点击启动器检测，如果检测到新版本则需要重新更换新的启动器~";
+    L"注意:"
+    L"自动升级功能仅限于登录器，如果您的启动器无法正常使用，请点击启动器检测，如果检测到新版本则需要重新更换"
+    L"新的启动器~";
 
 UpdateWindow* open_window = nullptr;  // UI thread only
 
-HWND make_child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, DWORD ex_style, int id, int x,
-                int y, int w, int h, HFONT font) {
+HWND make_child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, DWORD ex_style, int id,
+                int x, int y, int w, int h, HFONT font) {
     // Several places overlap: every control is clipped by the ones above it, so the z-order decides.
-    HWND c = CreateWindowExW(ex_style, cls, text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, x, y, w, h, parent,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+    HWND c = CreateWindowExW(ex_style, cls, text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, x, y, w, h,
+                             parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                             GetModuleHandleW(nullptr), nullptr);
     if (c && font) SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return c;
 }
 
 // Themed buttons ignore the text colour; these are drawn classic to show their colours on black.
-void classic(HWND control) { SetWindowTheme(control, L"", L""); }
+void classic(HWND control) {
+    SetWindowTheme(control, L"", L"");
+}
 
 // Disabled edit boxes are drawn by the system in its grey whatever the parent says; the display boxes draw
 // their text themselves, in the colours the parent gives for WM_CTLCOLORSTATIC.
@@ -67,14 +72,15 @@ void paint_display_edit(HWND edit) {
     GetClientRect(edit, &rc);
     HFONT font = reinterpret_cast<HFONT>(SendMessageW(edit, WM_GETFONT, 0, 0));
     Selected sel(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
-    auto brush = reinterpret_cast<HBRUSH>(
-        SendMessageW(GetParent(edit), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(edit)));
+    auto brush = reinterpret_cast<HBRUSH>(SendMessageW(
+        GetParent(edit), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(edit)));
     FillRect(dc, &rc, brush ? brush : static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     SetBkMode(dc, TRANSPARENT);
     const std::wstring text = window_text(edit);
     RECT box = rc;
     box.left += LOWORD(SendMessageW(edit, EM_GETMARGINS, 0, 0)) + 1;
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box,
+              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     EndPaint(edit, &ps);
 }
 
@@ -108,8 +114,8 @@ bool GroupFrame::create(HWND parent, int id, int x, int y, int w, int h, const w
     register_class_for_controls(L"KvGroupFrame");
     font_ = font;
     color_ = color;
-    return Window::create(0, L"KvGroupFrame", caption, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y, w, h, parent,
-                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id))) != nullptr;
+    return Window::create(0, L"KvGroupFrame", caption, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y, w, h,
+                          parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id))) != nullptr;
 }
 
 LRESULT GroupFrame::handle(UINT msg, WPARAM wp, LPARAM lp) {
@@ -136,7 +142,9 @@ LRESULT GroupFrame::handle(UINT msg, WPARAM wp, LPARAM lp) {
 UpdateWindow::UpdateWindow() = default;
 UpdateWindow::~UpdateWindow() = default;
 
-UpdateWindow* UpdateWindow::current() { return open_window; }
+UpdateWindow* UpdateWindow::current() {
+    return open_window;
+}
 
 bool UpdateWindow::create(HWND owner) {
     static HICON icon = nullptr;
@@ -148,8 +156,9 @@ bool UpdateWindow::create(HWND owner) {
     });
     const int x = (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - kHeightFolded) / 2;
-    if (!Window::create(0, kUpdateWindowClass, L"软件升级", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
-                        x, y, kWidth, kHeightFolded, owner, nullptr))
+    if (!Window::create(0, kUpdateWindowClass, L"软件升级",
+                        WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, x, y, kWidth,
+                        kHeightFolded, owner, nullptr))
         return false;
     ShowWindow(hwnd(), SW_SHOW);
     ::UpdateWindow(hwnd());
@@ -187,40 +196,46 @@ void UpdateWindow::create_controls() {
     make_child(w, L"STATIC", L"更新服务器:", label, 0, kUpdHostCaption, 10, 79, 64, 16, f);
     make_display_edit(w, kUpdHost, 88, 80, 128, 16, f);
     make_child(w, L"STATIC", L"启动器版本:", label, 0, kUpdLauncherCaption, 9, 104, 64, 16, f);
-    make_child(w, L"EDIT", kLauncherVersionW, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 0, kUpdLauncherVersion, 88,
-               104, 128, 16, f);
+    make_child(w, L"EDIT", kLauncherVersionW, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 0, kUpdLauncherVersion,
+               88, 104, 128, 16, f);
     make_child(w, L"STATIC", L"自动更新:", label, 0, kUpdAutoCaption, 10, 128, 64, 16, f);
-    classic(make_child(w, L"BUTTON", L"开启", WS_GROUP | WS_TABSTOP | BS_RADIOBUTTON, 0, kUpdAutoOn, 88, 124, 56, 24, f));
+    classic(make_child(w, L"BUTTON", L"开启", WS_GROUP | WS_TABSTOP | BS_RADIOBUTTON, 0, kUpdAutoOn, 88, 124,
+                       56, 24, f));
     classic(make_child(w, L"BUTTON", L"关闭", BS_RADIOBUTTON, 0, kUpdAutoOff, 152, 124, 56, 24, f));
     SendMessageW(control(kUpdAutoOn), BM_SETCHECK, BST_CHECKED, 0);
 
-    make_child(w, L"BUTTON", L"立即更新", WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON, 0, kUpdNow, 240, 38, 112, 80, f);
-    make_child(w, L"BUTTON", L"BF2.exe手动更新", WS_TABSTOP | BS_PUSHBUTTON, 0, kUpdManual, 384, 46, 112, 24, f);
-    make_child(w, L"BUTTON", L"启动器检测更新", WS_TABSTOP | BS_PUSHBUTTON, 0, kUpdSelfCheck, 384, 80, 112, 24, f);
-    classic(make_child(w, L"BUTTON", L"显示帮助文件", WS_TABSTOP | BS_AUTOCHECKBOX, 0, kUpdHelpToggle, 385, 112, 104,
-                       16, f));
+    make_child(w, L"BUTTON", L"立即更新", WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON, 0, kUpdNow, 240, 38, 112, 80,
+               f);
+    make_child(w, L"BUTTON", L"BF2.exe手动更新", WS_TABSTOP | BS_PUSHBUTTON, 0, kUpdManual, 384, 46, 112, 24,
+               f);
+    make_child(w, L"BUTTON", L"启动器检测更新", WS_TABSTOP | BS_PUSHBUTTON, 0, kUpdSelfCheck, 384, 80, 112,
+               24, f);
+    classic(make_child(w, L"BUTTON", L"显示帮助文件", WS_TABSTOP | BS_AUTOCHECKBOX, 0, kUpdHelpToggle, 385,
+                       112, 104, 16, f));
 
     HWND status = make_child(w, STATUSCLASSNAMEW, L"", CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER, 0,
                              kUpdStatusBar, 0, 135, 348, 20, f);
     int edges[4] = {90, 180, 270, 354};
     SendMessageW(status, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(edges));
-    make_child(w, L"STATIC", L"点击立即更新按钮开始自动更新……", SS_CENTER | SS_NOPREFIX, 0, kUpdStatusLine, 0, 152,
-               504, 16, f);
+    make_child(w, L"STATIC", L"点击立即更新按钮开始自动更新……", SS_CENTER | SS_NOPREFIX, 0, kUpdStatusLine, 0,
+               152, 504, 16, f);
     create_help_panel();
 
-    // Where places overlap, the stacking decides what shows. The status bar's place overlaps the automatic-update
-    // row and the status line: it goes to the bottom, so that the switch stays whole. The edit box url lies over
-    // the progress bar.
+    // Where places overlap, the stacking decides what shows. The status bar's place overlaps the
+    // automatic-update row and the status line: it goes to the bottom, so that the switch stays whole. The
+    // edit box url lies over the progress bar.
     SetWindowPos(status, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     SetWindowPos(url, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
-// What the window shows below its folded height: the help text with the forum link, the warning, the partner link.
+// What the window shows below its folded height: the help text with the forum link, the warning, the partner
+// link.
 void UpdateWindow::create_help_panel() {
     HWND w = hwnd();
     HFONT f = font_.get();
     help_group_.create(w, kUpdHelpGroup, kGroupX, kGroupY, 496, 104, L"说明", f, kWhite);
-    make_child(w, L"STATIC", kHelpText, SS_LEFT | SS_NOPREFIX, 0, kUpdHelpText, kGroupX + 8, kGroupY + 16, 480, 80, f);
+    make_child(w, L"STATIC", kHelpText, SS_LEFT | SS_NOPREFIX, 0, kUpdHelpText, kGroupX + 8, kGroupY + 16,
+               480, 80, f);
     forum_link_.create(w, kUpdForumLink, kGroupX + 360, kGroupY + 80, 120, 16, L"点击此处到论坛求助>>",
                        utf8_to_wide(std::string("http://") + deploy::kForumHost + "/"),
                        {kLilac, RGB(255, 128, 0), RGB(51, 153, 255), kBlack}, f);
@@ -243,13 +258,19 @@ void UpdateWindow::apply_state() {
     set_text(kUpdHost, gbk_to_wide(s.UpdateHost));
     const SwitchValue stored = parse_switch(s.AutoUpdateSwitch);
     if (stored == SwitchValue::Unset) return;  // as laid out
-    SendMessageW(control(kUpdAutoOn), BM_SETCHECK, stored == SwitchValue::On ? BST_CHECKED : BST_UNCHECKED, 0);
-    SendMessageW(control(kUpdAutoOff), BM_SETCHECK, stored == SwitchValue::Off ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(control(kUpdAutoOn), BM_SETCHECK, stored == SwitchValue::On ? BST_CHECKED : BST_UNCHECKED,
+                 0);
+    SendMessageW(control(kUpdAutoOff), BM_SETCHECK, stored == SwitchValue::Off ? BST_CHECKED : BST_UNCHECKED,
+                 0);
 }
 
-HWND UpdateWindow::control(int id) const { return hwnd() ? GetDlgItem(hwnd(), id) : nullptr; }
+HWND UpdateWindow::control(int id) const {
+    return hwnd() ? GetDlgItem(hwnd(), id) : nullptr;
+}
 
-std::wstring UpdateWindow::text(int id) const { return window_text(control(id)); }
+std::wstring UpdateWindow::text(int id) const {
+    return window_text(control(id));
+}
 
 void UpdateWindow::set_text(int id, const std::wstring& text) {
     HWND c = control(id);
@@ -258,10 +279,13 @@ void UpdateWindow::set_text(int id, const std::wstring& text) {
     ::UpdateWindow(c);
 }
 
-bool UpdateWindow::checked(int id) const { return SendMessageW(control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool UpdateWindow::checked(int id) const {
+    return SendMessageW(control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
 
 void UpdateWindow::set_status(int part, const std::wstring& text) {
-    SendMessageW(control(kUpdStatusBar), SB_SETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageW(control(kUpdStatusBar), SB_SETTEXTW, static_cast<WPARAM>(part),
+                 reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 std::wstring UpdateWindow::status(int part) const {
@@ -274,15 +298,21 @@ std::wstring UpdateWindow::status(int part) const {
     return text;
 }
 
-void UpdateWindow::set_progress(int position) { SendMessageW(control(kUpdProgress), PBM_SETPOS, position, 0); }
+void UpdateWindow::set_progress(int position) {
+    SendMessageW(control(kUpdProgress), PBM_SETPOS, position, 0);
+}
 
-int UpdateWindow::progress() const { return static_cast<int>(SendMessageW(control(kUpdProgress), PBM_GETPOS, 0, 0)); }
+int UpdateWindow::progress() const {
+    return static_cast<int>(SendMessageW(control(kUpdProgress), PBM_GETPOS, 0, 0));
+}
 
 void UpdateWindow::start_tick() {
     if (hwnd()) tick_.start(hwnd(), kTickTimer, 1000);
 }
 
-void UpdateWindow::stop_tick() { tick_.stop(); }
+void UpdateWindow::stop_tick() {
+    tick_.stop();
+}
 
 void UpdateWindow::close() {
     if (hwnd()) DestroyWindow(hwnd());
@@ -293,11 +323,16 @@ void UpdateWindow::on_auto_update(bool on) {
     SendMessageW(control(kUpdAutoOff), BM_SETCHECK, on ? BST_UNCHECKED : BST_CHECKED, 0);
     write_setting("bf_update", "data", switch_text(on));
     if (on) {
-        inform(L"您已经启用了登录器BF2.exe的自动更新功能，本启动器会在启动游戏前连接更新服务器来校准您的程序版本！将会在下次打开启动器时生效！",
-               L"启用成功");
+        inform(
+            L"您已经启用了登录器BF2."
+            L"exe的自动更新功能，本启动器会在启动游戏前连接更新服务器来校准您的程序版本！将会在下次打开启动器"
+            L"时生效！",
+            L"启用成功");
     } else {
-        inform(L"您已经关闭了登录器BF2.exe的自动升级功能，本启动器将不会对您的BF2.exe进行更新提示！将会在下次打开启动器时生效！",
-               L"关闭成功");
+        inform(
+            L"您已经关闭了登录器BF2.exe的自动升级功能，本启动器将不会对您的BF2."
+            L"exe进行更新提示！将会在下次打开启动器时生效！",
+            L"关闭成功");
     }
 }
 
@@ -317,8 +352,8 @@ void UpdateWindow::on_self_check() {
         inform(L"版本无需更新，感谢使用", L"提示");
     } else if (remote.empty()) {
         inform(L"连接不到启动器升级文件，通信失败", L"提示");
-    } else if (MessageBoxW(nullptr, L"检测到Korvalen的新版本，是否下载？", L"发现新版本", MB_OKCANCEL | MB_TASKMODAL) ==
-               IDOK) {
+    } else if (MessageBoxW(nullptr, L"检测到Korvalen的新版本，是否下载？", L"发现新版本",
+                           MB_OKCANCEL | MB_TASKMODAL) == IDOK) {
         open_url(gbk_to_wide(site + "/down.php"));
     }
 }
@@ -330,12 +365,24 @@ void UpdateWindow::on_command(int id, int code) {
     }
     if (code != BN_CLICKED) return;
     switch (id) {
-        case kUpdAutoOn: on_auto_update(true); break;
-        case kUpdAutoOff: on_auto_update(false); break;
-        case kUpdHelpToggle: on_help_toggle(); break;
-        case kUpdManual: open_url(gbk_to_wide("http://" + launcher_state().UpdateHost + "/ostrel/BF2.exe")); break;
-        case kUpdSelfCheck: on_self_check(); break;
-        case kUpdNow: update_now(*this); break;
+        case kUpdAutoOn:
+            on_auto_update(true);
+            break;
+        case kUpdAutoOff:
+            on_auto_update(false);
+            break;
+        case kUpdHelpToggle:
+            on_help_toggle();
+            break;
+        case kUpdManual:
+            open_url(gbk_to_wide("http://" + launcher_state().UpdateHost + "/ostrel/BF2.exe"));
+            break;
+        case kUpdSelfCheck:
+            on_self_check();
+            break;
+        case kUpdNow:
+            update_now(*this);
+            break;
     }
 }
 
@@ -345,19 +392,37 @@ LRESULT UpdateWindow::on_ctl_color(UINT msg, HDC dc, HWND c) {
     switch (GetDlgCtrlID(c)) {
         case kUpdLocalCaption:
         case kUpdRemoteCaption:
-        case kUpdHostCaption: text = kPale; break;
+        case kUpdHostCaption:
+            text = kPale;
+            break;
         case kUpdLauncherCaption:
-        case kUpdLauncherVersion: text = kYellow; break;
-        case kUpdAutoCaption: text = kGrey; break;
+        case kUpdLauncherVersion:
+            text = kYellow;
+            break;
+        case kUpdAutoCaption:
+            text = kGrey;
+            break;
         case kUpdLocalVersion:
-        case kUpdRemoteVersion: back = navy_.get(); break;
+        case kUpdRemoteVersion:
+            back = navy_.get();
+            break;
         case kUpdHost:
-        case kUpdWarning: text = kRed; break;
+        case kUpdWarning:
+            text = kRed;
+            break;
         case kUpdAutoOn:
-        case kUpdAutoOff: text = kRadioBlue; break;
-        case kUpdHelpToggle: text = kLilac; break;
-        case kUpdStatusLine: back = grey_.get(); break;
-        case kUpdHelpText: text = kSilver; break;
+        case kUpdAutoOff:
+            text = kRadioBlue;
+            break;
+        case kUpdHelpToggle:
+            text = kLilac;
+            break;
+        case kUpdStatusLine:
+            back = grey_.get();
+            break;
+        case kUpdHelpText:
+            text = kSilver;
+            break;
         default:  // url, the buttons and bars: the system's colours
             return default_handle(msg, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(c));
     }

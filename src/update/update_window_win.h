@@ -1,6 +1,6 @@
-// The update window (软件升级): local and remote client version, the update host, 立即更新 and the progress of a
-// running download, the switch for the check before every game start, the launcher's check of its own version
-// and a help panel that folds out. Each opening builds it afresh; there is at most one at a time.
+// The update window (软件升级): local and remote client version, the update host, 立即更新 and the progress
+// of a running download, the switch for the check before every game start, the launcher's check of its own
+// version and a help panel that folds out. Each opening builds it afresh; there is at most one at a time.
 #pragma once
 
 #include <windows.h>
@@ -18,19 +18,20 @@ namespace kv::ui {
 // A group frame with its caption, drawn in the given colours on black (the system's group box ignores the
 // caption colour in some versions of the control library).
 class GroupFrame : public Window {
-public:
-    bool create(HWND parent, int id, int x, int y, int w, int h, const wchar_t* caption, HFONT font, COLORREF color);
+  public:
+    bool create(HWND parent, int id, int x, int y, int w, int h, const wchar_t* caption, HFONT font,
+                COLORREF color);
 
-protected:
+  protected:
     LRESULT handle(UINT msg, WPARAM wp, LPARAM lp) override;
 
-private:
+  private:
     HFONT font_ = nullptr;  // not owned
     COLORREF color_ = 0;
 };
 
 class UpdateWindow : public Window {
-public:
+  public:
     UpdateWindow();
     ~UpdateWindow() override;
 
@@ -63,10 +64,10 @@ public:
     static constexpr int kHeightFolded = 220;
     static constexpr int kHeightUnfolded = 387;
 
-protected:
+  protected:
     LRESULT handle(UINT msg, WPARAM wp, LPARAM lp) override;
 
-private:
+  private:
     bool on_create();
     void create_controls();
     void create_help_panel();

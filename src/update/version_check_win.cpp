@@ -47,7 +47,9 @@ bool terminate_process(DWORD id) {
     return process && TerminateProcess(process.get(), 0);
 }
 
-std::string version_file_url() { return "http://" + launcher_state().UpdateHost + "/ostrel/ver.txt"; }
+std::string version_file_url() {
+    return "http://" + launcher_state().UpdateHost + "/ostrel/ver.txt";
+}
 
 bool check_before_launch(ui::MainWindow& w) {
     LauncherState& s = launcher_state();
@@ -55,21 +57,25 @@ bool check_before_launch(ui::MainWindow& w) {
     const std::string remote = http_get_text(version_file_url());
     w.set_text(ui::kRemoteVersionEdit, gbk_to_wide(remote));
     delete_leftover_download();
-    // The fetched bytes themselves are compared: the edit box shows them, but a round trip through the screen's
-    // text could change bytes that are not valid GBK.
+    // The fetched bytes themselves are compared: the edit box shows them, but a round trip through the
+    // screen's text could change bytes that are not valid GBK.
     switch (compare_versions(s.LocalClientVersion, remote)) {
         case VersionCheck::Equal:
             return true;
         case VersionCheck::RemoteEmpty:
-            inform(L"连接更新服务器升级文件失败，无法进行下一步！\r\n如果您坚持需要进入游戏，请在升级检测关闭自动升级功能",
-                   L"温馨提示");
+            inform(
+                L"连接更新服务器升级文件失败，无法进行下一步！\r\n如果您坚持需要进入游戏，请在升级检测关闭自"
+                L"动升级功能",
+                L"温馨提示");
             return false;
         case VersionCheck::Different:
             break;
     }
     if (MessageBoxW(nullptr, L"检测到战地2登录器BF2.exe有了新版本，是否更新？", L"发现新版本",
                     MB_OKCANCEL | MB_TASKMODAL) != IDOK) {
-        inform(L"升级被取消！取消升级是无法进入游戏的！\r\n如果您坚持需要进入游戏，请在升级检测关闭自动升级功能", L"温馨提示");
+        inform(
+            L"升级被取消！取消升级是无法进入游戏的！\r\n如果您坚持需要进入游戏，请在升级检测关闭自动升级功能",
+            L"温馨提示");
         return false;
     }
     if (!w.hwnd()) return false;  // the window went while the question was open

@@ -1,10 +1,9 @@
 // Stand-in game client for tests. Appends one record per start to the file named by KV_BF2_LOG (default
-// "bf2_stub.log" in its own folder): the full command line, the working directory and its identity, UTF-8, one
-// per line. The identity is the text after "KVID:" in the last bytes of its own file (tests append such a tail
-// to a copy to tell clients apart), or "stub" without one.
-// With KV_BF2_STAY=1 in its environment it stays alive until ended. With KV_BF2_HOLD=1 it also keeps its own
-// file open without sharing write or delete access, as a running game holds its executable, so that nothing
-// can replace the file while it runs.
+// "bf2_stub.log" in its own folder): the full command line, the working directory and its identity, UTF-8,
+// one per line. The identity is the text after "KVID:" in the last bytes of its own file (tests append such a
+// tail to a copy to tell clients apart), or "stub" without one. With KV_BF2_STAY=1 in its environment it
+// stays alive until ended. With KV_BF2_HOLD=1 it also keeps its own file open without sharing write or delete
+// access, as a running game holds its executable, so that nothing can replace the file while it runs.
 #include <windows.h>
 
 #include <string>
@@ -13,7 +12,8 @@ namespace {
 
 std::string to_utf8(const std::wstring& w) {
     if (w.empty()) return {};
-    int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+    int n =
+        WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<std::size_t>(n), '\0');
     WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), out.data(), n, nullptr, nullptr);
     return out;
@@ -39,8 +39,9 @@ std::wstring log_path() {
 }
 
 std::string identity() {
-    HANDLE f = CreateFileW(own_path().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE f =
+        CreateFileW(own_path().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f == INVALID_HANDLE_VALUE) return "unknown";
     char tail[128] = {};
     DWORD got = 0;
@@ -68,8 +69,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     wchar_t cwd[MAX_PATH];
     DWORD n = GetCurrentDirectoryW(MAX_PATH, cwd);
-    std::string record = "cmdline=" + to_utf8(GetCommandLineW()) + "\n" + "cwd=" + to_utf8(std::wstring(cwd, n)) +
-                         "\n" + "id=" + identity() + "\n";
+    std::string record = "cmdline=" + to_utf8(GetCommandLineW()) + "\n" +
+                         "cwd=" + to_utf8(std::wstring(cwd, n)) + "\n" + "id=" + identity() + "\n";
     HANDLE f = CreateFileW(log_path().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f != INVALID_HANDLE_VALUE) {

@@ -3,6 +3,8 @@
 
 namespace kv {
 
-std::string launcher_site_host() { return KV_TEST_SITE_HOST; }
+std::string launcher_site_host() {
+    return KV_TEST_SITE_HOST;
+}
 
 }  // namespace kv

@@ -1,8 +1,9 @@
 // The last leg of a client update on real files: what is swapped in, and what stays when a step fails.
+#include "update/client_install.h"
+
 #include <gtest/gtest.h>
 
 #include "support/lib/temp_dir.h"
-#include "update/client_install.h"
 
 namespace kv {
 namespace {
@@ -11,7 +12,7 @@ using test::read_bytes;
 using test::write_bytes;
 
 class ClientInstall : public testing::Test {
-protected:
+  protected:
     ClientInstall() {
         write_bytes(client(), kOld);
         write_bytes(download(), kNew);
@@ -31,7 +32,8 @@ protected:
     }
 
     // Installs with a recorder that notes the version it was given.
-    InstallResult install(const FinishedDownload& d, const VerifyClient& verify = nullptr, bool record_ok = true) {
+    InstallResult install(const FinishedDownload& d, const VerifyClient& verify = nullptr,
+                          bool record_ok = true) {
         return install_client(d, files(), verify, [this, record_ok](const std::string& v) {
             recorded_ = v;
             return record_ok;
@@ -88,8 +90,8 @@ TEST_F(ClientInstall, FailedOrStoppedDownloadsTouchNothing) {
 }
 
 TEST_F(ClientInstall, AFileThatDoesNotHoldTheAnnouncedLengthIsRefused) {
-    for (std::int64_t total : {std::int64_t{-1}, std::int64_t{0}, std::int64_t(kNew.size()) + 1,
-                               std::int64_t(kNew.size()) - 1}) {
+    for (std::int64_t total :
+         {std::int64_t{-1}, std::int64_t{0}, std::int64_t(kNew.size()) + 1, std::int64_t(kNew.size()) - 1}) {
         FinishedDownload d = complete();
         d.total = total;
         EXPECT_EQ(install(d).stage, InstallStage::Length) << total;
@@ -120,19 +122,20 @@ TEST_F(ClientInstall, AStaleStagedCopyIsReplaced) {
 
 TEST_F(ClientInstall, TheVerificationSeesTheExactFileThatIsSwappedIn) {
     std::string seen;
-    const InstallResult accepted = install(complete(), [&](const std::filesystem::path& f, const FinishedDownload& d) {
-        seen = read_bytes(f);
-        EXPECT_EQ(f.parent_path(), client().parent_path());
-        EXPECT_EQ(d.version, "UN-20250101");
-        return std::string();
-    });
+    const InstallResult accepted =
+        install(complete(), [&](const std::filesystem::path& f, const FinishedDownload& d) {
+            seen = read_bytes(f);
+            EXPECT_EQ(f.parent_path(), client().parent_path());
+            EXPECT_EQ(d.version, "UN-20250101");
+            return std::string();
+        });
     EXPECT_EQ(accepted.stage, InstallStage::Done);
     EXPECT_EQ(seen, kNew);
 
     write_bytes(client(), kOld);
     recorded_.clear();
-    const InstallResult refused =
-        install(complete(), [](const std::filesystem::path&, const FinishedDownload&) { return std::string("bad"); });
+    const InstallResult refused = install(
+        complete(), [](const std::filesystem::path&, const FinishedDownload&) { return std::string("bad"); });
     EXPECT_EQ(refused.stage, InstallStage::Verify);
     EXPECT_EQ(refused.detail, "bad");
     expect_old_client_kept();

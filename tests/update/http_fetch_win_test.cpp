@@ -78,8 +78,8 @@ TEST(HttpFetch, FailuresGiveTheEmptyText) {
         ASSERT_TRUE(gone.ok());
         closed_port = gone.port();
     }
-    for (const std::string& url : {"http://127.0.0.1:" + std::to_string(closed_port) + "/v", "http:///ostrel/ver.txt"s,
-                                  ""s, "not an address"s, "ftp://127.0.0.1/v"s}) {
+    for (const std::string& url : {"http://127.0.0.1:" + std::to_string(closed_port) + "/v",
+                                   "http:///ostrel/ver.txt"s, ""s, "not an address"s, "ftp://127.0.0.1/v"s}) {
         EXPECT_EQ(http_get_text(url), "") << url;
         EXPECT_FALSE(http_get_bytes(url, 100).answered) << url;
     }

@@ -1,8 +1,9 @@
 // The client download road in the launcher's own process: the engine's notifications reach the windows only
 // through posted messages, so the user-interface thread can stop a running task and wait for it; the end of a
 // task is acted on there, with the swap and the messages.
-#include <gtest/gtest.h>
+#include "update/update_road_win.h"
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <atomic>
@@ -17,7 +18,6 @@
 #include "platform/paths.h"
 #include "support/lib/http_test_server.h"
 #include "support/lib/temp_dir.h"
-#include "update/update_road_win.h"
 #include "update/update_window_win.h"
 
 namespace kv {
@@ -28,7 +28,7 @@ using test::write_bytes;
 
 // Answers the message boxes this process shows (OK) and keeps their "title|text".
 class MessageBoxAnswerer {
-public:
+  public:
     MessageBoxAnswerer() : thread_([this] { run(); }) {}
     ~MessageBoxAnswerer() {
         stop_ = true;
@@ -39,10 +39,11 @@ public:
         return seen_;
     }
 
-private:
+  private:
     static std::string utf8(const std::wstring& w) {
         if (w.empty()) return {};
-        const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+        const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
+                                          nullptr, nullptr);
         std::string s(static_cast<std::size_t>(n), '\0');
         WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
         return s;
@@ -63,7 +64,8 @@ private:
                     GetClassNameW(h, cls, 16);
                     DWORD pid = 0;
                     GetWindowThreadProcessId(h, &pid);
-                    if (std::wstring(cls) != L"#32770" || pid != GetCurrentProcessId() || !IsWindowVisible(h)) return TRUE;
+                    if (std::wstring(cls) != L"#32770" || pid != GetCurrentProcessId() || !IsWindowVisible(h))
+                        return TRUE;
                     *reinterpret_cast<HWND*>(lp) = h;
                     return FALSE;
                 },
@@ -109,7 +111,7 @@ bool pump_until(Done done, int bound_ms = 30000) {
 }
 
 class UpdateRoad : public testing::Test {
-protected:
+  protected:
     UpdateRoad() {
         set_launcher_dir(dir_.path());
         write_bytes(dir_ / "BF2.exe", kOld);
@@ -149,7 +151,8 @@ TEST_F(UpdateRoad, StoppingARunningTaskFromTheUserInterfaceThreadNeverWaitsOnIts
     ASSERT_TRUE(open_window());
     MessageBoxAnswerer answers;
     start_client_download(window_, "UN-NEW");
-    ASSERT_TRUE(pump_until([&] { return !window_.status(0).empty(); })) << "the total size never reached the window";
+    ASSERT_TRUE(pump_until([&] { return !window_.status(0).empty(); }))
+        << "the total size never reached the window";
     EXPECT_EQ(window_.status(0), L"2048KB");
 
     // As the exit routine does: stop the task from this thread without running its messages meanwhile. A
@@ -160,7 +163,8 @@ TEST_F(UpdateRoad, StoppingARunningTaskFromTheUserInterfaceThreadNeverWaitsOnIts
         while (!returned && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         if (!returned) {
-            std::fprintf(stderr, "release() has not returned after 60 s: the two threads wait on each other\n");
+            std::fprintf(stderr,
+                         "release() has not returned after 60 s: the two threads wait on each other\n");
             std::fflush(stderr);
             std::_Exit(3);
         }
@@ -184,8 +188,8 @@ TEST_F(UpdateRoad, AHeldClientIsKeptAndAFreeOneReplaced) {
     serve_client({});
     {
         // Held open the way a running program holds its executable: no sharing of write or delete access.
-        HANDLE held = CreateFileW((dir_ / "BF2.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE held = CreateFileW((dir_ / "BF2.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(held, INVALID_HANDLE_VALUE);
         ASSERT_TRUE(open_window());
         MessageBoxAnswerer answers;
@@ -195,7 +199,8 @@ TEST_F(UpdateRoad, AHeldClientIsKeptAndAFreeOneReplaced) {
         ASSERT_TRUE(ended);
         const auto boxes = answers.seen();
         ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_NE(boxes[0].find("温馨提示|新的BF2.exe已下载，但无法替换旧文件：BF2.exe正在被使用"), std::string::npos)
+        EXPECT_NE(boxes[0].find("温馨提示|新的BF2.exe已下载，但无法替换旧文件：BF2.exe正在被使用"),
+                  std::string::npos)
             << boxes[0];
         EXPECT_EQ(read_bytes(dir_ / "BF2.exe"), kOld);
         EXPECT_EQ(read_setting("bf2_exe", "version"), "UN-OLD");

@@ -1,7 +1,8 @@
+#include "update/update_rules.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/http_fetch.h"
-#include "update/update_rules.h"
 
 namespace kv {
 namespace {
@@ -11,11 +12,23 @@ TEST(SizeText, KilobytesRoundedToTwoDecimalsWithoutTrailingZeros) {
         std::int64_t bytes;
         const char* shown;
     } cases[] = {
-        {0, "0"},          {5, "0"},       {512, "0.5"},     {1000, "0.98"},        {1536, "1.5"},
-        {2048, "2"},       {5242880, "5120"}, {20000, "19.53"}, {5000, "4.88"},     {10, "0.01"},
-        {1023, "1"},       {1034, "1.01"},  {2147483647, "2097152"}, {5120000000000, "5000000000"},
+        {0, "0"},
+        {5, "0"},
+        {512, "0.5"},
+        {1000, "0.98"},
+        {1536, "1.5"},
+        {2048, "2"},
+        {5242880, "5120"},
+        {20000, "19.53"},
+        {5000, "4.88"},
+        {10, "0.01"},
+        {1023, "1"},
+        {1034, "1.01"},
+        {2147483647, "2097152"},
+        {5120000000000, "5000000000"},
         // 0.125 KB lies exactly half-way and rounds away from zero.
-        {128, "0.13"},     {-512, "-0.5"},
+        {128, "0.13"},
+        {-512, "-0.5"},
     };
     for (const auto& c : cases) EXPECT_EQ(size_text(c.bytes), c.shown) << c.bytes;
 }
@@ -25,12 +38,14 @@ TEST(ProgressPercent, CutTowardZeroAndClampedToTheBar) {
         double done, total;
         int percent;
     } cases[] = {
-        {5000, 20000, 25}, {19999, 20000, 99}, {20000, 20000, 100}, {0, 20000, 0},
-        {0, 0, 0},         {5000, 0, 0},       {1, 3, 33},          {2, 3, 66},
-        {30000, 20000, 100},  // more than announced: the bar clamps
+        {5000, 20000, 25}, {19999, 20000, 99}, {20000, 20000, 100}, {0, 20000, 0},       {0, 0, 0},
+        {5000, 0, 0},      {1, 3, 33},         {2, 3, 66},          {30000, 20000, 100},  // more than
+                                                                                          // announced: the
+                                                                                          // bar clamps
         {-5, 100, 0},
     };
-    for (const auto& c : cases) EXPECT_EQ(progress_percent(c.done, c.total), c.percent) << c.done << "/" << c.total;
+    for (const auto& c : cases)
+        EXPECT_EQ(progress_percent(c.done, c.total), c.percent) << c.done << "/" << c.total;
 }
 
 TEST(FirstArgument, BlanksSeparateAndQuotesHoldBlanks) {
@@ -77,7 +92,8 @@ TEST(VersionCompare, ByteForByte) {
         {"版本\xB0", "版本\xB1", VersionCheck::Different},
         {"<html>404</html>", "<html>404</html>", VersionCheck::Equal},
     };
-    for (const auto& c : cases) EXPECT_EQ(compare_versions(c.local, c.remote), c.result) << c.local << "|" << c.remote;
+    for (const auto& c : cases)
+        EXPECT_EQ(compare_versions(c.local, c.remote), c.result) << c.local << "|" << c.remote;
 }
 
 TEST(VersionText, TheBodyUpToItsFirstNul) {
