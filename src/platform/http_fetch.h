@@ -17,7 +17,7 @@ struct HttpTimeouts {
     int connect_ms = 5000;   // per connection attempt
     int send_ms = 5000;      // sending the request
     int receive_ms = 10000;  // waiting for the answer's head, and for each piece of the body
-    int total_ms = 20000;    // reading the whole body; what arrived by then is kept
+    int total_ms = 10000;    // reading the whole body; what arrived by then is kept
 };
 
 struct HttpFetch {
