@@ -1,6 +1,5 @@
 #include "app/launcher_state_win.h"
 
-#include <cstdlib>
 #include <mutex>
 
 namespace kv {
@@ -36,11 +35,6 @@ void release_program_objects() {
         }
         s.ShortcutShell.reset();
     });
-}
-
-void end_program(int code) {
-    release_program_objects();
-    std::exit(code);
 }
 
 }  // namespace kv

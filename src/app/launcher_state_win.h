@@ -36,7 +36,7 @@ LauncherState& launcher_state();
 void create_program_objects();
 // The exit routine: runs once, whichever way the program ends.
 void release_program_objects();
-// Ends the program at once with `code`: the exit routine runs, open windows vanish with the process.
+// The close button: ends the program at once with `code`, in the order of app/program_end_win.h.
 [[noreturn]] void end_program(int code);
 
 }  // namespace kv

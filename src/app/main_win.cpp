@@ -1,12 +1,14 @@
-// Start-up: platform set-up, the program-wide objects, the main window, and the message loop.
+// Start-up: platform set-up, the program-wide objects, the main window, and the message loop. How the program
+// ends is told in app/program_end_win.h.
 #include <windows.h>
+// (after <windows.h>)
 #include <commctrl.h>
-#include <ole2.h>
 
 #include <cstdlib>
 #include <vector>
 
 #include "app/launcher_state_win.h"
+#include "app/program_end_win.h"
 #include "platform/paths.h"
 #include "ui/main_window_win.h"
 #include "ui/modal_win.h"
@@ -23,32 +25,33 @@ void record_launcher_dir() {
     SetCurrentDirectoryW(cwd.c_str());
 }
 
-void exit_routine() { kv::release_program_objects(); }
+void exit_routine() {
+    kv::release_program_objects();
+}
 
 int run() {
-    const HRESULT ole = OleInitialize(nullptr);
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS | ICC_LINK_CLASS};
+    kv::start_com();
+    INITCOMMONCONTROLSEX icc{sizeof icc,
+                             ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS | ICC_LINK_CLASS};
     InitCommonControlsEx(&icc);
     record_launcher_dir();
     kv::create_program_objects();
     std::atexit(exit_routine);
+    kv::watch_session_end();
 
     int code = 0;
-    {
-        kv::ui::MainWindow main_window;
-        if (main_window.create()) {
-            main_window.show_centred();
-            MSG msg;
-            while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-                if (kv::ui::translate_dialog_keys(msg)) continue;
-                TranslateMessage(&msg);
-                DispatchMessageW(&msg);
-            }
-            code = static_cast<int>(msg.wParam);
+    kv::ui::MainWindow& main_window = kv::make_main_window();
+    if (main_window.create()) {
+        main_window.show_centred();
+        MSG msg;
+        while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+            if (kv::ui::translate_dialog_keys(msg)) continue;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
         }
+        code = static_cast<int>(msg.wParam);
     }
-    kv::release_program_objects();
-    if (SUCCEEDED(ole)) OleUninitialize();
+    kv::finish_program();
     return code;
 }
 

@@ -31,6 +31,7 @@ std::string to_narrow(unsigned code_page, std::wstring_view w, bool* lossless = 
 std::wstring gbk_to_wide(std::string_view gbk) { return to_wide(kGbkCodePage, gbk); }
 std::string wide_to_gbk(std::wstring_view wide) { return to_narrow(kGbkCodePage, wide); }
 std::wstring utf8_to_wide(std::string_view utf8) { return to_wide(CP_UTF8, utf8); }
+std::string wide_to_utf8(std::wstring_view wide) { return to_narrow(CP_UTF8, wide); }
 
 std::string ansi_path(const std::filesystem::path& path) {
     bool lossless = false;

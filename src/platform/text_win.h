@@ -12,6 +12,7 @@ inline constexpr unsigned kGbkCodePage = 936;
 std::wstring gbk_to_wide(std::string_view gbk);
 std::string wide_to_gbk(std::wstring_view wide);
 std::wstring utf8_to_wide(std::string_view utf8);
+std::string wide_to_utf8(std::wstring_view wide);
 
 // A form of `path` that the ANSI ("A") file functions accept on this system. When the path cannot be spelled in
 // the ANSI code page (a Chinese folder name on a Western system), the folder's short 8.3 name is used.

@@ -15,6 +15,7 @@
 #include "ui/browser_host_win.h"
 #include "ui/clock_text.h"
 #include "ui/main_links.h"
+#include "update/update_open_win.h"
 
 namespace kv::ui {
 namespace {
@@ -334,6 +335,10 @@ void MainWindow::on_command(int id, int code) {
             open_url(utf8_to_wide(site_front_address()));
             break;
         default:
+            if (id == kUpdateButton) {
+                open_update_window(hwnd());
+                break;
+            }
             // key, H2 and H3: the utility panel, the desktop shortcut and the entertainment window.
             tools::run_main_window_tool(*this, id);
             break;

@@ -85,12 +85,15 @@ check "quoted path with blanks and Chinese" "cmdline=\"$(winpath "$G")\\BF2.exe\
 check "started in that folder" "cwd=$(winpath "$G")" "$(printf '%s\n' "$rec" | grep '^cwd=' | head -1)"
 e2e_stop_launcher
 
-echo "launch: the update-checking start button does not launch without its check"
+echo "launch: the update-checking start button does not launch when its check finds no update host"
 G=$(e2e_game_dir gated)
-default_config_text | sed '/^\[bf_update\]/{n;s/^data=close\r$/data=open\r/}' > "$G/BF_config.ini"
+closed_port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+default_config_text | sed "/^\[bf_update\]/{n;s/^data=close\r$/data=open\r/}; s/^ip=.*\r$/ip=127.0.0.1:$closed_port\r/" > "$G/BF_config.ini"
 e2e_start_launcher "$G"
-drv click 更新启动器 >/dev/null
-sleep 1
+drv press 更新启动器 >/dev/null
+check "the check's message" "温馨提示" "$(drv msgbox 15000 | head -1 | cut -d'|' -f1)"
+drv msgbox-ok >/dev/null
+drv sleep 500 >/dev/null
 check "nothing started" "no" "$([ -e "$G/bf2_stub.log" ] && echo yes || echo no)"
 check "window stays visible" "1" "$(field visible "$(drv window)")"
 e2e_stop_launcher

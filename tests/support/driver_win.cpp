@@ -7,12 +7,14 @@
 //   wait-window KIND [ms]     wait for a visible window of that kind
 //   wait-window-gone KIND [ms]  wait until no window of that kind exists
 //   get NAME                  the control's text
+//   parts NAME                a status bar's part texts, separated by "|"
+//   pos NAME                  a progress bar's position
 //   state NAME                visible=0/1 enabled=0/1 checked=0/1 x= y= w= h= (relative to its window's client area)
 //   click NAME                BM_CLICK (sent: returns when the click's work is done)
 //   press NAME                BM_CLICK (posted: returns at once; for buttons that open a modal window)
 //   set NAME TEXT             WM_SETTEXT
 //   screen-rect NAME          left top right bottom on the screen
-//   window [KIND]             visible=0/1 iconic=0/1 x= y= w= h= region=<complex|simple|null|error> title=...
+//   window [KIND]             visible=0/1 enabled=0/1 iconic=0/1 x= y= w= h= region=<complex|simple|null|error> title=...
 //   close-window KIND         posts WM_CLOSE to that window
 //   window-state KIND         count=N (windows of that kind) enabled= zoomed= iconic= foreground= (0/1)
 //   sys-command KIND minimize|maximize|restore   posts the system command, as the caption's buttons do
@@ -27,6 +29,7 @@
 //   msgbox-ok                 presses OK (Enter) on the message box
 //   msgbox-cancel             presses Cancel on the message box
 #include <windows.h>
+#include <commctrl.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -38,6 +41,7 @@
 #include "../../src/tools/entertainment_window_ids.h"
 #include "../../src/tools/utility_panel_ids.h"
 #include "../../src/ui/main_window_ids.h"
+#include "../../src/update/update_window_ids.h"
 
 namespace {
 
@@ -69,6 +73,7 @@ const Kind kKinds[] = {
      std::size(kv::tools::kUtilityControlNames)},
     {L"entertainment", kv::tools::kEntertainmentWindowClass, kv::tools::kEntertainmentControlNames,
      std::size(kv::tools::kEntertainmentControlNames)},
+    {L"update", kv::ui::kUpdateWindowClass, kv::ui::kUpdateControlNames, std::size(kv::ui::kUpdateControlNames)},
 };
 
 const Kind* find_kind(const std::wstring& key) {
@@ -121,6 +126,31 @@ std::wstring text_of(HWND h) {
     LRESULT got = SendMessageW(h, WM_GETTEXT, static_cast<WPARAM>(len + 1), reinterpret_cast<LPARAM>(t.data()));
     t.resize(static_cast<std::size_t>(got));
     return t;
+}
+
+// A status bar's part texts. The bar belongs to another process, so the text is fetched into memory there.
+std::wstring status_parts(HWND bar) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(bar, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process) return L"error";
+    constexpr SIZE_T kBytes = 4096;
+    void* remote = VirtualAllocEx(process, nullptr, kBytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    std::wstring joined;
+    const int count = static_cast<int>(SendMessageW(bar, SB_GETPARTS, 0, 0));
+    for (int i = 0; remote && i < count; ++i) {
+        wchar_t text[kBytes / sizeof(wchar_t)] = {};
+        const LRESULT len = LOWORD(SendMessageW(bar, SB_GETTEXTLENGTHW, i, 0));
+        if (len > 0 && static_cast<SIZE_T>(len) < std::size(text)) {
+            SendMessageW(bar, SB_GETTEXTW, i, reinterpret_cast<LPARAM>(remote));
+            ReadProcessMemory(process, remote, text, static_cast<SIZE_T>(len) * sizeof(wchar_t), nullptr);
+        }
+        if (i) joined += L"|";
+        joined += text;
+    }
+    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return joined;
 }
 
 HWND find_message_box() {
@@ -331,7 +361,8 @@ bool run(const std::vector<std::wstring>& a) {
         const int type = GetWindowRgn(w, rgn);
         DeleteObject(rgn);
         const wchar_t* names[] = {L"error", L"null", L"simple", L"complex"};
-        out(L"visible=" + std::to_wstring(IsWindowVisible(w) ? 1 : 0) + L" iconic=" +
+        out(L"visible=" + std::to_wstring(IsWindowVisible(w) ? 1 : 0) + L" enabled=" +
+            std::to_wstring(IsWindowEnabled(w) ? 1 : 0) + L" iconic=" +
             std::to_wstring(IsIconic(w) ? 1 : 0) + L" x=" + std::to_wstring(r.left) + L" y=" +
             std::to_wstring(r.top) + L" w=" + std::to_wstring(r.right - r.left) + L" h=" +
             std::to_wstring(r.bottom - r.top) + L" region=" + (type >= 0 && type <= 3 ? names[type] : L"error") +
@@ -339,7 +370,7 @@ bool run(const std::vector<std::wstring>& a) {
         return true;
     }
     HWND main = main_window();
-    if (!main) {
+    if (!main && (cmd == L"tray" || cmd == L"tray-event" || cmd == L"close")) {
         out(L"no main window");
         return false;
     }
@@ -373,6 +404,10 @@ bool run(const std::vector<std::wstring>& a) {
     }
     if (cmd == L"get") {
         out(text_of(c));
+    } else if (cmd == L"parts") {
+        out(status_parts(c));
+    } else if (cmd == L"pos") {
+        out(std::to_wstring(SendMessageW(c, PBM_GETPOS, 0, 0)));
     } else if (cmd == L"state") {
         RECT r;
         GetWindowRect(c, &r);
