@@ -201,7 +201,11 @@ check "explorer's argument" "$(winpath "$DOCS")\\Battlefield 2\\Screenshots" "$a
 echo "Esc closes the panel, the close box too; the main window takes input again"
 # The file manager took the activation: the player clicks the panel's bare background first.
 w=$(drv window utility)
-xdotool mousemove $(( $(field x "$w") + 400 )) $(( $(field y "$w") + 300 )); sleep 0.2; xdotool click 1; sleep 0.3
+xdotool mousemove --sync $(( $(field x "$w") + 400 )) $(( $(field y "$w") + 300 )) click 1
+for i in $(seq 1 50); do  # the key goes where the X server's focus is: wait until that is the panel
+    [ "$(xdotool getwindowfocus getwindowname 2>/dev/null)" = 实用面板 ] && break
+    sleep 0.1
+done
 xdotool key Escape
 check "closed by Esc" "ok" "$(drv wait-window-gone utility 5000)"
 check "main window enabled" "1" "$(field enabled "$(drv window-state main)")"
