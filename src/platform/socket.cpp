@@ -17,34 +17,4 @@ const char* error_text(Error error) {
     return "socket error";
 }
 
-// Ownership moves the same way on every platform; only closing differs.
-TcpSocket::~TcpSocket() { close(); }
-
-TcpSocket::TcpSocket(TcpSocket&& other) noexcept : handle_(other.handle_) { other.handle_ = kInvalid; }
-
-TcpSocket& TcpSocket::operator=(TcpSocket&& other) noexcept {
-    if (this != &other) {
-        close();
-        handle_ = other.handle_;
-        other.handle_ = kInvalid;
-    }
-    return *this;
-}
-
-TcpListener::~TcpListener() { close(); }
-
-TcpListener::TcpListener(TcpListener&& other) noexcept : handle_(other.handle_), port_(other.port_) {
-    other.handle_ = kInvalid;
-}
-
-TcpListener& TcpListener::operator=(TcpListener&& other) noexcept {
-    if (this != &other) {
-        close();
-        handle_ = other.handle_;
-        port_ = other.port_;
-        other.handle_ = kInvalid;
-    }
-    return *this;
-}
-
 }  // namespace kv::net
