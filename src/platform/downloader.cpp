@@ -873,6 +873,7 @@ bool Downloader::add_task(const DownloadTaskParams& params) {
             std::lock_guard sg(state->lock);
             state->last = std::move(result);
             state->task.reset();
+            state->task_thread = {};
         }
         state->ended_cv.notify_all();
     });

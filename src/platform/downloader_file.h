@@ -35,14 +35,19 @@ public:
     static bool remove(const std::string& path);
 
 private:
-    FileError write_all(const char* data, std::size_t size, std::int64_t offset);  // the platform's part
+    // The platform's part.
+    FileError resize_to(std::int64_t size);
+    FileError write_all(const char* data, std::size_t size, std::int64_t offset);
 
     UniqueHandle<FileTraits> handle_;
 };
 
-// A seam for tests: while set, every write asks it first (file offset and size) and fails with
-// FileError::Write when it answers true, as on a full disk. Process-wide; change it only while no task runs.
-using WriteFault = std::function<bool(std::int64_t offset, std::size_t size)>;
-void set_write_fault(WriteFault fault);
+// A seam for tests: while set, every resize and write asks it first and fails when it answers true, as on a
+// full disk. Process-wide; change it only while no task runs.
+struct FileFault {
+    std::function<bool(std::int64_t size)> resize;
+    std::function<bool(std::int64_t offset, std::size_t size)> write;
+};
+void set_file_fault(FileFault fault);
 
 }  // namespace kv::download

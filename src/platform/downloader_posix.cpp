@@ -17,7 +17,7 @@ FileError OutputFile::open(const std::string& path, bool exclusive) {
     return FileError::None;
 }
 
-FileError OutputFile::resize(std::int64_t size) {
+FileError OutputFile::resize_to(std::int64_t size) {
     return ::ftruncate(static_cast<int>(handle_.get()), static_cast<off_t>(size)) == 0 ? FileError::None
                                                                                  : FileError::Resize;
 }

@@ -22,7 +22,7 @@ FileError OutputFile::open(const std::string& path, bool exclusive) {
     return FileError::None;
 }
 
-FileError OutputFile::resize(std::int64_t size) {
+FileError OutputFile::resize_to(std::int64_t size) {
     FILE_END_OF_FILE_INFO info{};
     info.EndOfFile.QuadPart = size;
     return SetFileInformationByHandle(as_handle(handle_.get()), FileEndOfFileInfo, &info, sizeof info) ? FileError::None
