@@ -76,7 +76,15 @@ struct Stream {
     std::int64_t offset = 0;
     std::int64_t limit = 0;
     std::int64_t total = -1;
-    std::string early;  // body bytes that arrived with the head
+    std::string early;            // body bytes that arrived with the head
+    std::size_t early_used = 0;   // how many of them were taken
+};
+
+// What one step of reading a body brought: `bytes` in all, from `blocks` receives of the sizes in `sizes`.
+struct Taken {
+    std::size_t bytes = 0;
+    std::size_t blocks = 0;
+    std::uint32_t sizes[kMaxBatch];
 };
 
 // Why an attempt or the task failed.
@@ -169,6 +177,8 @@ struct Task : std::enable_shared_from_this<Task> {
     bool open_output(Slot& s, const std::string& path, std::int64_t size, download::OutputFile& out,
                      std::string& chosen);
     Attempt read_body(Slot& s, Stream& st, bool& got_bytes, std::vector<char>& buffer);
+    Attempt take(Stream& st, char* into, std::size_t one, std::size_t most, Taken& t);
+    std::optional<Assignment> extend_piece(Slot& s);
     void set_socket(Slot& s, net::TcpSocket* socket);
     void wait_for_rate();
     bool backoff(int failures);
@@ -501,6 +511,43 @@ bool Task::prepare_file(Slot& s) {
     return true;
 }
 
+// Takes the next bytes of an answer into `into`: those that came with its head first, then from the socket as
+// many blocks as have arrived, up to `most` bytes in one call; only `one` block under a speed limit, so that the
+// limiter sees each block before the next is taken.
+Attempt Task::take(Stream& st, char* into, std::size_t one, std::size_t most, Taken& t) {
+    if (st.early_used < st.early.size()) {
+        t.bytes = std::min(one, st.early.size() - st.early_used);
+        std::memcpy(into, st.early.data() + st.early_used, t.bytes);
+        st.early_used += t.bytes;
+        t.sizes[0] = static_cast<std::uint32_t>(t.bytes);
+        t.blocks = 1;
+        return Attempt::Done;
+    }
+    wait_for_rate();
+    const net::IoResult r =
+        st.socket.receive_blocks(into, params.SpeedLimit > 0 ? one : most, setup.block, t.sizes, kMaxBatch, t.blocks);
+    if (!r.ok()) {
+        if (halt) return Attempt::Stopped;
+        note(DownloadError::Network, std::string("receiving: ") + net::error_text(r.error));
+        return Attempt::Failed;
+    }
+    t.bytes = r.bytes;
+    if (params.SpeedLimit > 0) limit_consumed.fetch_add(static_cast<std::int64_t>(t.bytes), std::memory_order_relaxed);
+    return Attempt::Done;
+}
+
+// The connection's piece is done and its answer goes on: it takes the piece that starts there when no one has
+// started that one.
+std::optional<Assignment> Task::extend_piece(Slot& s) {
+    std::optional<Assignment> next;
+    {
+        std::lock_guard g(lock);
+        next = plan.extend(s.index);
+    }
+    if (next) pump.post(s.index, DownloadEvent::SegmentTakenOver, next->pos, next->end, halt);
+    return next;
+}
+
 // Reads the body into this connection's piece, and on into the pieces after it that no one has started. Done
 // when the piece is complete or the answer has carried all it announced; `got_bytes` tells whether it brought
 // any byte still missing.
@@ -530,21 +577,14 @@ Attempt Task::read_body(Slot& s, Stream& st, bool& got_bytes, std::vector<char>&
         fill = 0;
         buffer_at = pos;
     };
-    std::size_t early_used = 0;
+    const auto block = static_cast<std::int64_t>(setup.block);
     Attempt result = Attempt::Done;
-    const std::size_t block = setup.block;
-    for (;;) {
+    while (result == Attempt::Done) {
         if (pos >= end) {
             flush();
             if (pos < end) continue;
-            // The piece is done. The stream goes on into the next piece when no one has started that one.
-            std::optional<Assignment> next;
-            if (offset < st.limit) {
-                std::lock_guard g(lock);
-                next = plan.extend(s.index);
-            }
+            const auto next = offset < st.limit ? extend_piece(s) : std::nullopt;
             if (!next) break;
-            pump.post(s.index, DownloadEvent::SegmentTakenOver, next->pos, next->end, halt);
             end = next->end;
             continue;
         }
@@ -553,51 +593,33 @@ Attempt Task::read_body(Slot& s, Stream& st, bool& got_bytes, std::vector<char>&
             result = Attempt::Stopped;
             break;
         }
-        if (buffer.size() - fill < block) flush();
+        if (static_cast<std::int64_t>(buffer.size() - fill) < block) flush();
         if (write_error != download::FileError::None) break;
         // Bytes before `pos` were fetched already (a server that ignored Range sends the file from its
         // start): they are read and dropped.
         const bool skipping = offset < pos;
-        const std::int64_t wanted = skipping ? pos - offset : end - pos;
-        const auto want =
-            static_cast<std::size_t>(std::min({static_cast<std::int64_t>(block), st.limit - offset, wanted}));
-        char* into = buffer.data() + fill;
-        std::size_t got = 0;
-        std::uint32_t sizes[kMaxBatch];
-        std::size_t blocks = 1;
-        if (early_used < st.early.size()) {
-            got = std::min(want, st.early.size() - early_used);
-            std::memcpy(into, st.early.data() + early_used, got);
-            early_used += got;
-            sizes[0] = static_cast<std::uint32_t>(got);
-        } else {
-            wait_for_rate();
-            // As many blocks as have arrived and fit, in one call; one at a time under a speed limit, so that
-            // the limiter sees each block before the next is taken.
-            const auto room = static_cast<std::int64_t>(buffer.size() - fill);
-            const auto most = params.SpeedLimit > 0
-                                  ? want
-                                  : static_cast<std::size_t>(std::min({room, st.limit - offset, wanted}));
-            const net::IoResult r = st.socket.receive_blocks(into, most, block, sizes, kMaxBatch, blocks);
-            if (!r.ok()) {
-                result = halt ? Attempt::Stopped : Attempt::Failed;
-                if (!halt) note(DownloadError::Network, std::string("receiving: ") + net::error_text(r.error));
-                break;
-            }
-            got = r.bytes;
-            if (params.SpeedLimit > 0) limit_consumed.fetch_add(static_cast<std::int64_t>(got), std::memory_order_relaxed);
-        }
-        offset += static_cast<std::int64_t>(got);
+        const std::int64_t wanted = std::min(skipping ? pos - offset : end - pos, st.limit - offset);
+        const auto room = static_cast<std::int64_t>(buffer.size() - fill);
+        Taken t;
+        result = take(st, buffer.data() + fill, static_cast<std::size_t>(std::min(block, wanted)),
+                      static_cast<std::size_t>(std::min(room, wanted)), t);
+        if (result != Attempt::Done) break;
+        offset += static_cast<std::int64_t>(t.bytes);
         if (skipping) continue;
-        pos += static_cast<std::int64_t>(got);
-        fill += got;
+        pos += static_cast<std::int64_t>(t.bytes);
+        fill += t.bytes;
         got_bytes = true;
-        received.fetch_add(static_cast<std::int64_t>(got), std::memory_order_relaxed);
-        for (std::size_t i = 0; i < blocks; ++i) pump.bytes(s.index, sizes[i]);
+        received.fetch_add(static_cast<std::int64_t>(t.bytes), std::memory_order_relaxed);
+        for (std::size_t i = 0; i < t.blocks; ++i) pump.bytes(s.index, t.sizes[i]);
     }
     flush();
     if (write_error != download::FileError::None) {
-        fail(DownloadError::Disk, "cannot write to " + save_path);
+        std::string path;
+        {
+            std::lock_guard g(lock);
+            path = save_path;
+        }
+        fail(DownloadError::Disk, "cannot write to " + path);
         return Attempt::Fatal;
     }
     return result;
