@@ -236,7 +236,9 @@ void Task::survive(const char* where) noexcept {
         trace_failure(where, what);
         fail(DownloadError::Network, std::string("internal error: ") + what);
     } catch (...) {
-        halt = true;  // out of memory even for the text: the task still ends
+        // Out of memory even for the text: the connections end on `halt`, and the task with them, as failed
+        // for want of its connections.
+        halt = true;
     }
 }
 
@@ -881,8 +883,13 @@ bool Downloader::add_task(const DownloadTaskParams& params) {
         try {
             task->run();
         } catch (...) {
-            const std::string what = current_exception_text();
-            trace_failure("download task", what);
+            std::string what = "out of memory";
+            try {
+                what = current_exception_text();
+                trace_failure("download task", what);
+            } catch (...) {
+                // Not even the text could be made: the task still ends with the fixed one.
+            }
             task->abandon(what);
         }
         std::optional<DownloadResult> result;

@@ -17,4 +17,20 @@ const char* error_text(Error error) {
     return "socket error";
 }
 
+TcpSocket::TcpSocket(TcpSocket&& other) noexcept
+    : handle_(std::move(other.handle_)),
+      interrupted_(other.interrupted_.load()),
+      send_timeout_ms_(other.send_timeout_ms_),
+      receive_timeout_ms_(other.receive_timeout_ms_) {}
+
+TcpSocket& TcpSocket::operator=(TcpSocket&& other) noexcept {
+    if (this != &other) {
+        handle_ = std::move(other.handle_);
+        interrupted_ = other.interrupted_.load();
+        send_timeout_ms_ = other.send_timeout_ms_;
+        receive_timeout_ms_ = other.receive_timeout_ms_;
+    }
+    return *this;
+}
+
 }  // namespace kv::net

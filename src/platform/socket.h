@@ -42,6 +42,12 @@ struct IoResult {
 
 class TcpSocket {
 public:
+    TcpSocket() = default;
+    TcpSocket(TcpSocket&& other) noexcept;
+    TcpSocket& operator=(TcpSocket&& other) noexcept;
+    TcpSocket(const TcpSocket&) = delete;
+    TcpSocket& operator=(const TcpSocket&) = delete;
+
 
     // Resolves `host` and connects to the first address that answers within `timeout_ms` in all. The wait is
     // cut short when `stop` becomes true. The send and receive time-outs then apply to every later call. A
@@ -59,8 +65,10 @@ public:
     // for `max_blocks`), `count` tells how many. Error::Closed only when the peer closed before any byte came.
     IoResult receive_blocks(char* buffer, std::size_t size, std::size_t block, std::uint32_t* sizes,
                             std::size_t max_blocks, std::size_t& count);
-    // Shuts the socket down both ways; safe from another thread while send or receive is blocked (the caller
-    // keeps it from overlapping connect, close or destruction).
+    // Makes a send or receive blocked on another thread return at once, and every later one fail; the caller
+    // keeps it from overlapping connect, close or destruction. (POSIX: the socket is shut down both ways. Winsock
+    // does not wake a blocked call for that, so there the socket is non-blocking and calls wait in short
+    // slices that notice the interruption.)
     void interrupt();
     void close() { handle_.reset(); }
     bool is_open() const { return handle_.valid(); }
@@ -70,6 +78,9 @@ public:
 private:
     friend class TcpListener;
     SocketHandle handle_;
+    std::atomic<bool> interrupted_{false};
+    int send_timeout_ms_ = 0;     // where the system does not keep them (Winsock, see interrupt())
+    int receive_timeout_ms_ = 0;
 };
 
 // A listening socket on 127.0.0.1, for loopback servers in tests and tools.

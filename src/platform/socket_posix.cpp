@@ -92,6 +92,7 @@ Error wait_connected(int fd, std::chrono::steady_clock::time_point deadline, con
 void SocketTraits::close(Value socket) noexcept { ::close(fd_of(socket)); }
 
 void TcpSocket::interrupt() {
+    interrupted_ = true;
     if (handle_) ::shutdown(fd_of(handle_.get()), SHUT_RDWR);
 }
 
