@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <winternl.h>
 
 #include <algorithm>
 
@@ -8,6 +9,33 @@
 namespace kv::download {
 namespace {
 HANDLE as_handle(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+
+// WriteFile at an offset needs an OVERLAPPED, and with one the system also queues a completion for the handle:
+// under Wine a server call for every write, an eighth of a download's CPU time. NtWriteFile takes the offset
+// without any of that. It is always there; WriteFile stays as the way back should it not be.
+using NtWriteFileFn = NTSTATUS(NTAPI*)(HANDLE, HANDLE, PIO_APC_ROUTINE, PVOID, PIO_STATUS_BLOCK, PVOID, ULONG,
+                                       PLARGE_INTEGER, PULONG);
+NtWriteFileFn nt_write_file() {
+    static const auto fn = reinterpret_cast<NtWriteFileFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtWriteFile")));
+    return fn;
+}
+
+// Writes up to `size` bytes at `offset`; how many were written, 0 on failure.
+DWORD write_some(HANDLE file, const char* data, DWORD size, std::int64_t offset) {
+    if (const NtWriteFileFn write = nt_write_file()) {
+        LARGE_INTEGER at;
+        at.QuadPart = offset;
+        IO_STATUS_BLOCK io{};
+        const NTSTATUS status = write(file, nullptr, nullptr, nullptr, &io, const_cast<char*>(data), size, &at, nullptr);
+        return status >= 0 ? static_cast<DWORD>(io.Information) : 0;
+    }
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(static_cast<std::uint64_t>(offset) & 0xFFFFFFFFu);
+    at.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(offset) >> 32);
+    DWORD written = 0;
+    return WriteFile(file, data, size, &written, &at) ? written : 0;
+}
 }  // namespace
 
 FileError OutputFile::open(const std::string& path, bool exclusive) {
@@ -31,12 +59,9 @@ FileError OutputFile::resize_to(std::int64_t size) {
 
 FileError OutputFile::write_all(const char* data, std::size_t size, std::int64_t offset) {
     while (size > 0) {
-        OVERLAPPED at{};
-        at.Offset = static_cast<DWORD>(static_cast<std::uint64_t>(offset) & 0xFFFFFFFFu);
-        at.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(offset) >> 32);
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
-        DWORD written = 0;
-        if (!WriteFile(as_handle(handle_.get()), data, chunk, &written, &at) || written == 0) return FileError::Write;
+        const DWORD written = write_some(as_handle(handle_.get()), data, chunk, offset);
+        if (written == 0) return FileError::Write;
         data += written;
         size -= written;
         offset += written;
