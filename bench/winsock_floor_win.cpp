@@ -111,7 +111,8 @@ int wmain(int argc, wchar_t** argv) {
             size = static_cast<DWORD>(head.size() - end - 4);
         }
         DWORD done = 0;
-        if (size > 0 && (!WriteFile(reinterpret_cast<HANDLE>(file.get()), body, size, &done, nullptr) || done != size)) return fail("WriteFile");
+        const HANDLE out = reinterpret_cast<HANDLE>(file.get());
+        if (size > 0 && (!WriteFile(out, body, size, &done, nullptr) || done != size)) return fail("WriteFile");
         written += size;
     }
     if (length < 0 || written != length) {

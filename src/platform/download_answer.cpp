@@ -11,6 +11,10 @@ AnswerVerdict verdict(AnswerKind kind, DownloadError reason, std::string why) {
     return v;
 }
 
+AnswerVerdict no_length() {
+    return verdict(AnswerKind::Fatal, DownloadError::NoLength, "the response announces no length");
+}
+
 AnswerVerdict body(std::int64_t offset, std::int64_t limit, std::int64_t total) {
     AnswerVerdict v;
     v.kind = AnswerKind::Body;
@@ -30,7 +34,8 @@ AnswerVerdict redirect(const ResponseHead& h, const UrlParts& url, const AskedFo
     const std::string next = resolve_reference(url, *h.location);
     const UrlSplit split = split_url(next);
     if (!split.ok() || split.parts.scheme != "http") {
-        return verdict(AnswerKind::Fatal, DownloadError::ServerError, "redirect to an address that is not http: " + next);
+        return verdict(AnswerKind::Fatal, DownloadError::ServerError,
+                       "redirect to an address that is not http: " + next);
     }
     AnswerVerdict v;
     v.kind = AnswerKind::Redirect;
@@ -44,10 +49,11 @@ std::string range_text(const ContentRange& cr) {
 }
 
 AnswerVerdict partial(const ResponseHead& h, const AskedFor& asked) {
-    if (!h.content_length) return verdict(AnswerKind::Fatal, DownloadError::NoLength, "the response announces no length");
+    if (!h.content_length) return no_length();
     const auto& cr = h.content_range;
     if (!cr || cr->unsatisfied || !cr->complete) {
-        return verdict(AnswerKind::Retry, DownloadError::ServerError, "partial response without a usable Content-Range");
+        return verdict(AnswerKind::Retry, DownloadError::ServerError,
+                       "partial response without a usable Content-Range");
     }
     if (asked.known_total >= 0 && *cr->complete != asked.known_total) {
         return verdict(AnswerKind::DistrustRanges, DownloadError::ServerError,
@@ -71,10 +77,11 @@ AnswerVerdict classify_answer(const HeadParse& parsed, const UrlParts& url, cons
         case 302: return redirect(h, url, asked);
         case 200:
             if (!h.content_length) {
-                return verdict(AnswerKind::Fatal, DownloadError::NoLength, "the response announces no length");
+                return no_length();
             }
             if (asked.known_total >= 0 && *h.content_length != asked.known_total) {
-                return verdict(AnswerKind::Fatal, DownloadError::ServerError, "the file changed size during the download");
+                return verdict(AnswerKind::Fatal, DownloadError::ServerError,
+                               "the file changed size during the download");
             }
             return body(0, *h.content_length, *h.content_length);  // the whole file, whatever was asked
         case 206: return partial(h, asked);
@@ -86,7 +93,8 @@ AnswerVerdict classify_answer(const HeadParse& parsed, const UrlParts& url, cons
             }
             break;
         case 404:
-        case 410: return verdict(AnswerKind::Fatal, DownloadError::NotFound, "HTTP status " + std::to_string(h.status));
+        case 410:
+            return verdict(AnswerKind::Fatal, DownloadError::NotFound, "HTTP status " + std::to_string(h.status));
         default: break;
     }
     return verdict(AnswerKind::Fatal, DownloadError::ServerError, "HTTP status " + std::to_string(h.status));

@@ -8,7 +8,9 @@
 
 namespace kv::download {
 namespace {
-std::int32_t clamp32(std::int64_t v) { return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX)); }
+std::int32_t clamp32(std::int64_t v) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
+}
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------------------

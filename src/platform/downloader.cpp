@@ -526,15 +526,17 @@ Attempt Task::take(Stream& st, char* into, std::size_t one, std::size_t most, Ta
         return Attempt::Done;
     }
     wait_for_rate();
-    const net::IoResult r =
-        st.socket.receive_blocks(into, params.SpeedLimit > 0 ? one : most, setup.block, t.sizes, kMaxBatch, t.blocks);
+    const std::size_t size = params.SpeedLimit > 0 ? one : most;
+    const net::IoResult r = st.socket.receive_blocks(into, size, setup.block, t.sizes, kMaxBatch, t.blocks);
     if (!r.ok()) {
         if (halt) return Attempt::Stopped;
         note(DownloadError::Network, std::string("receiving: ") + net::error_text(r.error));
         return Attempt::Failed;
     }
     t.bytes = r.bytes;
-    if (params.SpeedLimit > 0) limit_consumed.fetch_add(static_cast<std::int64_t>(t.bytes), std::memory_order_relaxed);
+    if (params.SpeedLimit > 0) {
+        limit_consumed.fetch_add(static_cast<std::int64_t>(t.bytes), std::memory_order_relaxed);
+    }
     return Attempt::Done;
 }
 
@@ -573,7 +575,9 @@ Attempt Task::read_body(Slot& s, Stream& st, bool& got_bytes, std::vector<char>&
             write_error = file.write_at(buffer.data(), fill, buffer_at);
         }
         std::lock_guard g(lock);
-        if (fill > 0 && write_error == download::FileError::None) plan.accept(s.index, static_cast<std::int64_t>(fill));
+        if (fill > 0 && write_error == download::FileError::None) {
+            plan.accept(s.index, static_cast<std::int64_t>(fill));
+        }
         if (const auto cur = plan.current(s.index)) end = cur->end;
         s.reached = pos;
         fill = 0;
@@ -841,7 +845,8 @@ Setup make_setup(DownloadTaskParams p) {
     Setup s;
     s.referer = p.Referer.empty() ? derive_referer(p.Url) : strip_credentials(p.Referer);
     s.connections = std::clamp(p.Connections, 1, kMaxConnections);
-    s.block = static_cast<std::size_t>(p.ReceiveBlockSize > 0 ? std::min(p.ReceiveBlockSize, kMaxReceiveBlock) : 20480);
+    s.block =
+        static_cast<std::size_t>(p.ReceiveBlockSize > 0 ? std::min(p.ReceiveBlockSize, kMaxReceiveBlock) : 20480);
     s.buffer_size = std::max(std::clamp<std::size_t>(kWriteBudget / static_cast<std::size_t>(s.connections),
                                                      kMinWriteBuffer, kMaxWriteBuffer),
                              s.block * 2);

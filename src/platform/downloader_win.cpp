@@ -27,7 +27,8 @@ DWORD write_some(HANDLE file, const char* data, DWORD size, std::int64_t offset)
         LARGE_INTEGER at;
         at.QuadPart = offset;
         IO_STATUS_BLOCK io{};
-        const NTSTATUS status = write(file, nullptr, nullptr, nullptr, &io, const_cast<char*>(data), size, &at, nullptr);
+        const NTSTATUS status =
+            write(file, nullptr, nullptr, nullptr, &io, const_cast<char*>(data), size, &at, nullptr);
         return status >= 0 ? static_cast<DWORD>(io.Information) : 0;
     }
     OVERLAPPED at{};

@@ -33,7 +33,9 @@ std::vector<std::string_view> fields(std::string_view input, std::size_t count) 
     return out;
 }
 
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f' || c == '\x1a'; }
+bool is_blank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f' || c == '\x1a';
+}
 
 std::string_view trim(std::string_view s) {
     while (!s.empty() && is_blank(s.front())) s.remove_prefix(1);
@@ -51,7 +53,8 @@ bool storable(std::string_view section, std::string_view key, std::string_view v
     if (has_line_break(section) || has_line_break(key) || has_line_break(value)) return false;
     if (key.find('=') != std::string_view::npos || key.front() == '[') return false;
     if (value.size() > ini::kMaxValueBytes) return false;
-    const bool quoted = value.size() > 1 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front();
+    const bool quoted =
+        value.size() > 1 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front();
     return !quoted;
 }
 
@@ -84,7 +87,9 @@ void http_head(std::string_view in) {
     if (h.location) {
         const UrlSplit base = split_url("http://h/a/b");
         const UrlSplit target = split_url(resolve_reference(base.parts, *h.location));
-        if (target.ok()) check(!target.parts.host.empty() && !target.parts.path.empty(), "redirect without host or path");
+        if (target.ok()) {
+            check(!target.parts.host.empty() && !target.parts.path.empty(), "redirect without host or path");
+        }
     }
 }
 
@@ -132,7 +137,9 @@ void ini(std::string_view in) {
     check(ini::get(out, section, key) == value, "a stored value does not read back");
     // A value replaces the old one where it stands. (An empty one may lose a blank after the '=' the second
     // time, which reads the same.)
-    if (!value.empty()) check(ini::put(out, section, key, value) == out, "storing the same value twice changes the text");
+    if (!value.empty()) {
+        check(ini::put(out, section, key, value) == out, "storing the same value twice changes the text");
+    }
     if (!same_name(trim(other_section), section) || !same_name(trim(other_key), key)) {
         check(ini::get(out, other_section, other_key) == ini::get(text, other_section, other_key),
               "storing one value changed another");

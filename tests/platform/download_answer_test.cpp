@@ -37,8 +37,10 @@ TEST(DownloadAnswer, EveryAnswerIsJudgedAgainstWhatWasAsked) {
         {"206 later part", "HTTP/1.1 206 P\r\nContent-Range: bytes 300-399/1000\r\nContent-Length: 100",
          later(300, 1000), K::Body, E::None, 300, 400, 1000},
         // A 200 to a ranged request is the whole file from its start.
-        {"200 to a range", "HTTP/1.1 200 OK\r\nContent-Length: 1000", later(300, 1000), K::Body, E::None, 0, 1000, 1000},
-        {"empty file", "HTTP/1.1 416 R\r\nContent-Range: bytes */0\r\nContent-Length: 0", first(), K::Body, E::None, 0, 0, 0},
+        {"200 to a range", "HTTP/1.1 200 OK\r\nContent-Length: 1000", later(300, 1000), K::Body, E::None, 0, 1000,
+         1000},
+        {"empty file", "HTTP/1.1 416 R\r\nContent-Range: bytes */0\r\nContent-Length: 0", first(), K::Body, E::None,
+         0, 0, 0},
         // The file changed on the server: another total.
         {"200 other total", "HTTP/1.1 200 OK\r\nContent-Length: 1001", later(0, 1000), K::Fatal, E::ServerError},
         {"206 other total", "HTTP/1.1 206 P\r\nContent-Range: bytes 300-1000/1001\r\nContent-Length: 701",
