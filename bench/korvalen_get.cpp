@@ -1,33 +1,42 @@
 // korvalen-get [--connections N] URL OUTPUT
 // Downloads URL to OUTPUT with the engine and the parameters of the launcher's client download. Exits 0 only
-// when the whole file is on disk with the announced length; the last line printed is a one-line summary.
+// when the whole file is on disk with the announced length, 1 when the download failed, 2 for a usage error or
+// an address the engine refuses; the last line printed is a one-line summary with the reason of a failure.
+#include "bench/korvalen_get.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
 
 #include "platform/downloader.h"
+#include "platform/downloader_file.h"
 
 namespace {
 
+constexpr char kUsage[] = "usage: korvalen-get [--connections N] URL OUTPUT\n";
+
 int usage() {
-    std::fprintf(stderr, "usage: korvalen-get [--connections N] URL OUTPUT\n");
+    std::fputs(kUsage, stderr);
     return 2;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int korvalen_get(const std::vector<std::string>& args) {
     int connections = 5;
     std::string url;
     std::string output;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--connections" && i + 1 < argc) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--help") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (arg == "--connections" && i + 1 < args.size()) {
             char* end = nullptr;
-            const long n = std::strtol(argv[++i], &end, 10);
+            const long n = std::strtol(args[++i].c_str(), &end, 10);
             if (!end || *end != '\0' || n < 1 || n > 32) return usage();
             connections = static_cast<int>(n);
         } else if (url.empty()) {
@@ -71,12 +80,11 @@ int main(int argc, char** argv) {
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     const auto result = engine.last_result();
-    std::error_code ec;
     const bool on_disk = result && result->complete() &&
-                         std::filesystem::file_size(result->save_path, ec) == static_cast<std::uintmax_t>(result->total) &&
-                         !ec;
+                         kv::download::OutputFile::existing_size(result->save_path) == result->total;
     if (!on_disk) {
-        std::printf("korvalen-get: FAILED after %lld bytes in %.2f s: %s\n",
+        std::printf("korvalen-get: FAILED (%s) after %lld bytes in %.2f s: %s\n",
+                    result ? kv::download_error_name(result->reason) : "no result",
                     static_cast<long long>(result ? result->received : 0), seconds,
                     result && !result->error.empty() ? result->error.c_str() : "incomplete");
         return 1;

@@ -1,3 +1,5 @@
+// The task and its connection loop. Requests are built by download_request, answers judged by download_answer,
+// notifications carried by download_events; this file decides who fetches what, writes it, and ends the task.
 #include "platform/downloader.h"
 
 #include <algorithm>
@@ -6,15 +8,18 @@
 #include <climits>
 #include <condition_variable>
 #include <cstring>
-#include <deque>
 #include <mutex>
 #include <thread>
 #include <vector>
 
+#include "platform/download_answer.h"
+#include "platform/download_events.h"
+#include "platform/download_request.h"
 #include "platform/downloader_file.h"
 #include "platform/http_head.h"
 #include "platform/segments.h"
 #include "platform/socket.h"
+#include "platform/trace.h"
 #include "platform/url.h"
 
 namespace kv {
@@ -23,7 +28,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-constexpr int kMaxRedirects = 5;
 // Attempts of one connection in a row that bring no new bytes before it gives up; back-off doubles each time.
 constexpr int kMaxRetries = 3;
 constexpr int kRetryBaseMs = 100;
@@ -40,7 +44,6 @@ constexpr std::size_t kMaxWriteBuffer = 256 * 1024;
 // Receives taken in one system call at most.
 constexpr std::size_t kMaxBatch = 32;
 constexpr std::int32_t kMaxReceiveBlock = 4 * 1024 * 1024;
-constexpr char kUserAgent[] = "Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)";
 
 std::string drop_line_breaks(std::string text) {
     std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
@@ -51,94 +54,48 @@ std::int32_t clamp32(std::int64_t v) {
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
 }
 
-// Block sizes of one connection on their way to the task thread. One producer (the connection), one consumer
-// (the task thread), no locks: a connection pushes one entry per receive. When the task thread falls behind
-// and the ring is full, sizes add up in `pending_` and go out as one entry once there is room.
-class ByteRing {
-public:
-    static constexpr std::uint64_t kSize = 4096;
-
-    void push(std::uint32_t bytes) {
-        pending_ += bytes;
-        try_flush();
-    }
-    // Pushes what is pending, waiting for room while `halt` is false. The result marks the end of everything
-    // pushed so far: the task thread delivers up to it before a later control event.
-    std::uint64_t mark(const std::atomic<bool>& halt) {
-        while (!try_flush() && !halt.load(std::memory_order_relaxed)) std::this_thread::sleep_for(milliseconds(1));
-        return head_.load(std::memory_order_relaxed);
-    }
-    template <class F>
-    void drain(std::uint64_t upto, F&& deliver) {
-        std::uint64_t tail = tail_.load(std::memory_order_relaxed);
-        upto = std::min(upto, head_.load(std::memory_order_acquire));
-        while (tail < upto) {
-            deliver(slots_[tail % kSize]);
-            ++tail;
-            tail_.store(tail, std::memory_order_release);
-        }
-    }
-    std::uint64_t head() const { return head_.load(std::memory_order_acquire); }
-
-private:
-    bool try_flush() {
-        while (pending_ > 0) {
-            const std::uint64_t head = head_.load(std::memory_order_relaxed);
-            if (head - tail_.load(std::memory_order_acquire) >= kSize) return false;
-            const auto part = static_cast<std::uint32_t>(std::min<std::uint64_t>(pending_, INT32_MAX));
-            slots_[head % kSize] = part;
-            pending_ -= part;
-            head_.store(head + 1, std::memory_order_release);
-        }
-        return true;
-    }
-
-    std::uint32_t slots_[kSize] = {};
-    std::atomic<std::uint64_t> head_{0};
-    std::atomic<std::uint64_t> tail_{0};
-    std::uint64_t pending_ = 0;  // producer only
-};
-
-struct Event {
-    enum class Type { Notify, Status, Barrier };
-    Type type = Type::Notify;
-    DownloadEvent kind = DownloadEvent::TaskEnded;
-    int conn = -1;  // -1 for the task
-    std::int64_t value = 0;
-    std::int64_t extra = 0;
-    std::uint64_t ring_mark = 0;  // the connection's block sizes up to here come first
-    std::string status;
-};
-
 struct Slot {
     explicit Slot(int i) : index(i) {}
     const int index;
     std::thread thread;
     std::atomic<bool> started{false};
     std::atomic<bool> finished{false};
-    ByteRing ring;
     std::int64_t reached = 0;  // position reached in the current piece; the slot's own thread only
     bool counted = false;      // included in Task::active (under Task::lock)
-    // The socket in use, so that a stop can interrupt a blocked call. Set and cleared under the lock.
+    // The socket in use, so that a stop can interrupt a blocked call. Set and cleared under socket_lock.
     std::mutex socket_lock;
     net::TcpSocket* socket = nullptr;
 };
 
 enum class Attempt { Done, Failed, Fatal, Stopped };
 
-// A response body being read: its bytes start at file offset `offset`, and it carries them up to `limit`.
+// A response body being read: its bytes are file offsets [offset, limit) of a file of `total` bytes.
 struct Stream {
     net::TcpSocket socket;
+    bool partial = false;  // a 206
     std::int64_t offset = 0;
     std::int64_t limit = 0;
-    std::string early;  // body bytes that arrived with the head
+    std::int64_t total = -1;
+    std::string early;            // body bytes that arrived with the head
+    std::size_t early_used = 0;   // how many of them were taken
 };
 
-}  // namespace
+// What one step of reading a body brought: `bytes` in all, from `blocks` receives of the sizes in `sizes`.
+struct Taken {
+    std::size_t bytes = 0;
+    std::size_t blocks = 0;
+    std::uint32_t sizes[kMaxBatch];
+};
 
-struct Task : std::enable_shared_from_this<Task> {
+// Why an attempt or the task failed.
+struct Failure {
+    DownloadError reason = DownloadError::None;
+    std::string text;
+};
+
+// What the task was given, fixed from add_task on.
+struct Setup {
     DownloadTaskParams params;
-    DownloadConnection connection_refs[kMaxConnections];
     std::string referer;
     bool via_proxy = false;
     std::string proxy_host;
@@ -146,126 +103,144 @@ struct Task : std::enable_shared_from_this<Task> {
     int connections = 1;
     std::size_t block = 20480;
     std::size_t buffer_size = kMaxWriteBuffer;
-    // A connection reports its bytes at most `buffer_size` late, so a take-over must begin at least that far
-    // beyond the reported position: then the owner never holds bytes past its new end.
+    // A connection reports its bytes to the plan at most `buffer_size` late, so a take-over must begin at least
+    // that far beyond the reported position: then the owner never holds bytes past its new end.
     std::int64_t min_split = kMinPiece;
-    Clock::time_point started_at = Clock::now();
+    std::optional<Failure> refused;  // the task cannot start: it ends failed at once
+};
+
+DownloadTaskInfo first_info(const DownloadTaskParams& p) {
+    DownloadTaskInfo info;
+    info.url = p.Url;
+    info.save_path = p.SavePath;
+    return info;
+}
+
+}  // namespace
+
+struct Task : std::enable_shared_from_this<Task> {
+    Task(Setup s, UrlParts url)
+        : setup(std::move(s)),
+          pump(setup.params.NotifyRoutine, setup.params.StatusRoutine, setup.connections,
+               first_info(setup.params)),
+          target(std::move(url)),
+          save_path(setup.params.SavePath) {
+        for (int i = 0; i < setup.connections; ++i) slots.push_back(std::make_unique<Slot>(i));
+    }
+
+    const Setup setup;
+    const DownloadTaskParams& params = setup.params;
+    download::EventPump pump;
+    std::vector<std::unique_ptr<Slot>> slots;
+    const Clock::time_point started_at = Clock::now();
 
     // halt: every connection should end now (a stop, or the task has failed). user_stop: it was a stop.
     std::atomic<bool> halt{false};
     std::atomic<bool> user_stop{false};
+    // Body bytes received, counted as they arrive (the progress display reads them).
+    std::atomic<std::int64_t> received{0};
+    std::atomic<std::int64_t> speed_taken{0};
+    std::atomic<std::int64_t> limit_consumed{0};
 
-    // Guards everything below up to the event queue.
-    std::mutex lock;
+    // Locks: `lock` below, each Slot::socket_lock, the pump's own two and Downloader::State::lock. None of them
+    // is taken while another is held, except that a routine runs under the pump's notify lock and may call the
+    // Downloader's getters (State::lock). So no order can be crossed.
+    std::mutex lock;  // guards everything from here to the end
     UrlParts target;  // the address requests go to: the task's, or where redirects led
     SegmentPlan plan;
     bool plan_ready = false;
-    std::int64_t received() const { return plan_ready ? plan.done() : 0; }  // under `lock`
     bool ranges = true;  // the server honours Range
     std::int64_t total = -1;
-    std::int64_t speed_taken = 0;
-    bool fatal = false;
     int active = 0;  // connections started and not yet ended
-    std::string error;
+    // Set once by the first connection before any data is written; written at offsets without the lock by every
+    // connection; closed by the task thread after they ended.
     download::OutputFile file;
     std::string save_path;
+    std::string created_path;  // the file this task created or overwrote; the only one it may remove
+    std::optional<Failure> fatal;
+    Failure last_failure;  // of the latest failed attempt: the task's reason when it ends without a fatal one
 
-    std::vector<std::unique_ptr<Slot>> slots;
-
-    std::mutex queue_lock;
-    std::condition_variable queue_cv;
-    std::deque<Event> queue;
-    std::uint64_t enqueued = 0;
-    std::uint64_t delivered = 0;
-    std::condition_variable delivered_cv;
-
-    // Held around every call of the routine, so that FileExists never overlaps another notification.
-    std::mutex notify_lock;
-    DownloadTaskInfo info;
-    bool ended = false;
-
-    std::atomic<std::int64_t> limit_consumed{0};
-
-    // --- events ---
-    std::uint64_t post(Event e) {
-        std::uint64_t seq;
-        {
-            std::lock_guard g(queue_lock);
-            queue.push_back(std::move(e));
-            seq = ++enqueued;
-        }
-        queue_cv.notify_one();
-        return seq;
-    }
-    std::uint64_t post_conn(Slot& s, DownloadEvent kind, std::int64_t value, std::int64_t extra = 0) {
-        return post(Event{Event::Type::Notify, kind, s.index, value, extra, s.ring.mark(halt), {}});
-    }
-    void status(std::string text) {
-        if (params.StatusRoutine) post(Event{Event::Type::Status, DownloadEvent::TaskEnded, -1, 0, 0, 0, std::move(text)});
-    }
-    void fail(std::string why) {
-        {
-            std::lock_guard g(lock);
-            if (!fatal) {
-                fatal = true;
-                error = why;
-            }
-        }
-        halt = true;
-        interrupt_all();
-        status("failed: " + why);
-    }
-    void interrupt_all() {
-        for (auto& s : slots) {
-            std::lock_guard g(s->socket_lock);
-            if (s->socket) s->socket->interrupt();
-        }
-    }
-
-    int32_t call(DownloadEvent kind, int conn, std::int64_t value, std::int64_t extra) {
-        if (!params.NotifyRoutine) return 0;
-        try {
-            return params.NotifyRoutine(kind, conn >= 0 ? &connection_refs[conn] : nullptr, clamp32(value),
-                                        clamp32(extra), &info);
-        } catch (...) {
-            return 0;  // a routine that throws is treated as having answered 0
-        }
-    }
+    // --- failures ---
+    void fail(DownloadError reason, std::string why);
+    void note(DownloadError reason, std::string why);
+    void interrupt_all();
+    void survive(const char* where) noexcept;  // in a catch block: trace, fail the task
 
     // --- connection side ---
-    // Without working ranges one stream is enough: a connection leaves when another one still runs. Decided
-    // under the lock, so that the last one always stays.
-    bool leave_to_others(Slot& s) {
-        std::lock_guard g(lock);
-        if (!s.counted || active <= 1) return false;
-        s.counted = false;
-        --active;
-        return true;
-    }
+    bool leave_to_others(Slot& s);
     void run_slot(Slot& s);
-    Attempt run_connection(Slot& s, std::optional<Assignment> first, bool& progress);
-    Attempt open_stream(Slot& s, std::int64_t pos, bool probe, Stream& out, int& status_code);
-    Attempt read_body(Slot& s, Stream& st, bool& progress, std::vector<char>& buffer);
+    Attempt run_connection(Slot& s, std::optional<Assignment> part, bool& progress);
+    Attempt open_stream(Slot& s, std::int64_t pos, Stream& out);
+    Attempt exchange_heads(Slot& s, const UrlParts& url, std::int64_t from, Stream& out, std::string& head);
+    Attempt take_first_answer(Slot& s, const Stream& st, bool& nothing_to_fetch);
     bool prepare_file(Slot& s);
+    bool open_output(Slot& s, const std::string& path, std::int64_t size, download::OutputFile& out,
+                     std::string& chosen);
+    Attempt read_body(Slot& s, Stream& st, bool& got_bytes, std::vector<char>& buffer);
+    Attempt take(Stream& st, char* into, std::size_t one, std::size_t most, Taken& t);
+    std::optional<Assignment> extend_piece(Slot& s);
+    void set_socket(Slot& s, net::TcpSocket* socket);
     void wait_for_rate();
     bool backoff(int failures);
 
     // --- task side ---
     void run();
-    // After an exception on the task thread: stop everything and still end the task properly.
-    void abandon();
-    void deliver_pending();
     void start_slot(int index);
+    void finish(bool all_joined);
+    void abandon(const std::string& why) noexcept;
+    DownloadResult result();
 };
 
 struct Downloader::State {
+    // Taken alone, or inside a routine's call (see Task::lock).
     mutable std::mutex lock;
     std::condition_variable ended_cv;
     std::shared_ptr<Task> task;
     std::thread thread;
+    std::thread::id task_thread;
     std::optional<DownloadResult> last;
     std::shared_ptr<Task> active() const;
 };
+
+// ---------------------------------------------------------------------------------------------------------
+// Failures
+
+void Task::fail(DownloadError reason, std::string why) {
+    {
+        std::lock_guard g(lock);
+        if (!fatal) fatal = Failure{reason, why};
+    }
+    halt = true;
+    interrupt_all();
+    pump.status("failed: " + why);
+}
+
+void Task::note(DownloadError reason, std::string why) {
+    {
+        std::lock_guard g(lock);
+        last_failure = Failure{reason, why};
+    }
+    pump.status(std::move(why));
+}
+
+void Task::interrupt_all() {
+    for (auto& s : slots) {
+        std::lock_guard g(s->socket_lock);
+        if (s->socket) s->socket->interrupt();
+    }
+}
+
+void Task::survive(const char* where) noexcept {
+    try {
+        const std::string what = current_exception_text();
+        trace_failure(where, what);
+        fail(DownloadError::Network, std::string("internal error: ") + what);
+    } catch (...) {
+        // Out of memory even for the text: the connections end on `halt`, and the task with them, as failed
+        // for want of its connections.
+        halt = true;
+    }
+}
 
 // ---------------------------------------------------------------------------------------------------------
 // Connections
@@ -291,8 +266,23 @@ void Task::wait_for_rate() {
     }
 }
 
+void Task::set_socket(Slot& s, net::TcpSocket* socket) {
+    std::lock_guard g(s.socket_lock);
+    s.socket = socket;
+}
+
+// Without working ranges one stream is enough: a connection leaves when another one still runs. Decided under
+// the lock, so that the last one always stays.
+bool Task::leave_to_others(Slot& s) {
+    std::lock_guard g(lock);
+    if (!s.counted || active <= 1) return false;
+    s.counted = false;
+    --active;
+    return true;
+}
+
 void Task::run_slot(Slot& s) {
-    int failures = 0;
+    int failures = 0;  // attempts in a row without a new byte
     while (!halt) {
         std::optional<Assignment> first;
         bool probe = false;
@@ -307,29 +297,34 @@ void Task::run_slot(Slot& s) {
                 probe = true;
             }
         }
-        post_conn(s, DownloadEvent::ConnectionStarted, 0);
+        pump.post(s.index, DownloadEvent::ConnectionStarted, 0, 0, halt);
         bool progress = false;
         const Attempt a = run_connection(s, first, progress);
         const std::int64_t reached = s.reached;
-        {
-            std::lock_guard g(lock);
-            plan.release(s.index);
-        }
-        if (a == Attempt::Done) {
-            post_conn(s, DownloadEvent::ConnectionEnded, reached);
-            break;
-        }
-        post_conn(s, DownloadEvent::ConnectionFailed, reached);
-        if (a != Attempt::Failed) break;
         bool ranges_now;
         {
             std::lock_guard g(lock);
+            plan.release(s.index);
             ranges_now = ranges;
         }
+        if (a == Attempt::Done) {
+            pump.post(s.index, DownloadEvent::ConnectionEnded, reached, 0, halt);
+            break;
+        }
+        pump.post(s.index, DownloadEvent::ConnectionFailed, reached, 0, halt);
+        if (a != Attempt::Failed) break;
         if (!ranges_now && leave_to_others(s)) break;
         failures = progress ? 1 : failures + 1;
         if (failures > kMaxRetries) {
-            if (probe) fail("the server could not be reached");
+            if (probe) {
+                // Without a first answer nothing can go on: the task fails for the last attempt's reason.
+                Failure last;
+                {
+                    std::lock_guard g(lock);
+                    last = last_failure;
+                }
+                fail(last.reason, last.text);
+            }
             break;
         }
         if (!backoff(failures)) break;
@@ -340,159 +335,154 @@ void Task::run_slot(Slot& s) {
         s.counted = false;
     }
     s.finished = true;
-    queue_cv.notify_one();
+    pump.wake();
 }
 
-Attempt Task::open_stream(Slot& s, std::int64_t pos, bool probe, Stream& out, int& status_code) {
-    std::int64_t from = pos;
-    {
-        // A server whose ranges cannot be trusted is read from the start; what is there already is skipped.
-        std::lock_guard g(lock);
-        if (!ranges) from = 0;
+// Connects, sends the request for bytes from `from` on and reads the answer's head; body bytes that came with
+// the head stay in `out.early`.
+Attempt Task::exchange_heads(Slot& s, const UrlParts& url, std::int64_t from, Stream& out, std::string& head) {
+    const std::string& host = setup.via_proxy ? setup.proxy_host : url.host;
+    const std::uint16_t port = setup.via_proxy ? setup.proxy_port : url.port;
+    const net::Error ce = out.socket.connect(host, port, params.ConnectTimeoutMs, params.SendTimeoutMs,
+                                             params.ReceiveTimeoutMs, halt);
+    if (ce != net::Error::None) {
+        if (ce == net::Error::Stopped) return Attempt::Stopped;
+        note(DownloadError::Network, "connect to " + host + ":" + std::to_string(port) + ": " + net::error_text(ce));
+        return Attempt::Failed;
     }
-    for (int hop = 0;; ++hop) {
+    set_socket(s, &out.socket);
+    if (halt) return Attempt::Stopped;
+    const std::string request = build_request(DownloadRequest{url, setup.via_proxy, setup.referer, from});
+    if (const net::IoResult r = out.socket.send_all(request.data(), request.size()); !r.ok()) {
+        if (halt) return Attempt::Stopped;
+        note(DownloadError::Network, std::string("sending the request: ") + net::error_text(r.error));
+        return Attempt::Failed;
+    }
+    head.clear();
+    std::size_t head_len = 0;
+    char chunk[4096];
+    while ((head_len = find_head_end(head)) == 0) {
+        if (head.size() > kMaxResponseHead) {
+            note(DownloadError::ServerError, "response head too large");
+            return Attempt::Failed;
+        }
+        const net::IoResult r = out.socket.receive(chunk, sizeof chunk);
+        if (!r.ok()) {
+            if (halt) return Attempt::Stopped;
+            note(DownloadError::Network, std::string("waiting for the response: ") + net::error_text(r.error));
+            return Attempt::Failed;
+        }
+        head.append(chunk, r.bytes);
+    }
+    out.early = head.substr(head_len);
+    head.resize(head_len);
+    return Attempt::Done;
+}
+
+// Asks for the file from `pos` on (from its start when ranges cannot be trusted), following redirects, and
+// leaves the usable answer in `out`.
+Attempt Task::open_stream(Slot& s, std::int64_t pos, Stream& out) {
+    AskedFor asked;
+    {
+        std::lock_guard g(lock);
+        asked.from = ranges ? pos : 0;  // what is there already is skipped
+        asked.known_total = total;
+    }
+    for (;; ++asked.redirects) {
         UrlParts url;
         {
             std::lock_guard g(lock);
             url = target;
         }
-        net::TcpSocket sock;
-        const std::string& host = via_proxy ? proxy_host : url.host;
-        const std::uint16_t port = via_proxy ? proxy_port : url.port;
-        const net::Error ce = sock.connect(host, port, params.ConnectTimeoutMs, params.SendTimeoutMs,
-                                           params.ReceiveTimeoutMs, halt);
-        if (ce != net::Error::None) {
-            if (ce == net::Error::Stopped) return Attempt::Stopped;
-            status("connect to " + host + ":" + std::to_string(port) + ": " + net::error_text(ce));
-            return Attempt::Failed;
-        }
-        out.socket = std::move(sock);
-        {
-            std::lock_guard g(s.socket_lock);
-            s.socket = &out.socket;
-        }
-        if (halt) return Attempt::Stopped;
-
-        // A proxy is given the absolute address (without any user name or password in it).
-        UrlParts absolute = url;
-        absolute.user.clear();
-        absolute.password.clear();
-        std::string request = "GET " + (via_proxy ? join_url(absolute) : url.path) + " HTTP/1.1\r\n";
-        request += "Host: " + host_header(url) + "\r\n";
-        request += "Accept: */*\r\n";
-        request += "Referer: " + referer + "\r\n";
-        request += std::string("User-Agent: ") + kUserAgent + "\r\n";
-        request += "Pragma: no-cache\r\n";
-        request += "Cache-Control: no-cache\r\n";
-        request += "Range: bytes=" + std::to_string(from) + "-\r\n";
-        request += "Connection: close\r\n\r\n";
-        if (!out.socket.send_all(request.data(), request.size()).ok()) return halt ? Attempt::Stopped : Attempt::Failed;
-
         std::string head;
-        std::size_t head_len = 0;
-        char chunk[4096];
-        while ((head_len = find_head_end(head)) == 0) {
-            if (head.size() > kMaxResponseHead) {
-                status("response head too large");
-                return Attempt::Failed;
-            }
-            const net::IoResult r = out.socket.receive(chunk, sizeof chunk);
-            if (!r.ok()) {
-                if (halt) return Attempt::Stopped;
-                status(std::string("waiting for the response: ") + net::error_text(r.error));
-                return Attempt::Failed;
-            }
-            head.append(chunk, r.bytes);
-        }
-        const HeadParse parsed = parse_response_head(std::string_view(head).substr(0, head_len));
-        if (!parsed.ok()) {
-            status("malformed response head");
-            return Attempt::Failed;
-        }
-        const ResponseHead& h = parsed.head;
-        status_code = h.status;
-        if (h.status == 301 || h.status == 302) {
-            if (hop >= kMaxRedirects) {
-                fail("too many redirects");
-                return Attempt::Fatal;
-            }
-            if (!h.location || h.location->empty()) {
-                fail("redirect without a Location");
-                return Attempt::Fatal;
-            }
-            const std::string next = resolve_reference(url, *h.location);
-            const UrlSplit split = split_url(next);
-            if (!split.ok() || split.parts.scheme != "http") {
-                fail("redirect to an address that is not http: " + next);
-                return Attempt::Fatal;
-            }
-            {
-                std::lock_guard g(lock);
-                target = split.parts;
-            }
-            status("redirected to " + next);
-            {
-                std::lock_guard g(s.socket_lock);
-                s.socket = nullptr;
-            }
-            out.socket.close();
-            continue;
-        }
-        out.early = head.substr(head_len);
-
-        std::int64_t known_total;
-        {
-            std::lock_guard g(lock);
-            known_total = total;
-        }
-        const std::int64_t asked = from;
-        if (h.status == 416 && probe && h.content_range && h.content_range->unsatisfied &&
-            h.content_range->complete == 0) {
-            out.offset = 0;  // an empty file: nothing is satisfiable, not even the first byte
-            out.limit = 0;
-            return Attempt::Done;
-        }
-        if (h.status == 200) {
-            if (!h.content_length) {
-                fail("the response announces no length");
-                return Attempt::Fatal;
-            }
-            if (known_total >= 0 && *h.content_length != known_total) {
-                fail("the file changed size during the download");
-                return Attempt::Fatal;
-            }
-            out.offset = 0;  // the whole file, whatever was asked
-            out.limit = *h.content_length;
-            return Attempt::Done;
-        }
-        if (h.status == 206) {
-            const auto& cr = h.content_range;
-            if (!h.content_length) {
-                fail("the response announces no length");
-                return Attempt::Fatal;
-            }
-            if (!cr || cr->unsatisfied || !cr->complete) {
-                status("partial response without a usable Content-Range");
-                return Attempt::Failed;
-            }
-            const bool mismatch = cr->first != asked || (known_total >= 0 && *cr->complete != known_total) ||
-                                  (h.content_length && *h.content_length != cr->length());
-            if (mismatch) {
+        if (const Attempt a = exchange_heads(s, url, asked.from, out, head); a != Attempt::Done) return a;
+        const HeadParse parsed = parse_response_head(head);
+        AnswerVerdict v = classify_answer(parsed, url, asked);
+        switch (v.kind) {
+            case AnswerKind::Redirect: {
                 {
                     std::lock_guard g(lock);
-                    ranges = false;  // such a server's ranges cannot be trusted any more
+                    target = split_url(v.location).parts;
                 }
-                status("partial response for another range than asked: bytes " + std::to_string(cr->first) + "-" +
-                       std::to_string(cr->last) + "/" + std::to_string(*cr->complete));
-                return Attempt::Failed;
+                pump.status("redirected to " + v.location);
+                set_socket(s, nullptr);
+                out.socket.close();
+                continue;
             }
-            out.offset = cr->first;
-            out.limit = cr->last + 1;
-            return Attempt::Done;
+            case AnswerKind::Body:
+                out.partial = parsed.head.status == 206;
+                out.offset = v.offset;
+                out.limit = v.limit;
+                out.total = v.total;
+                return Attempt::Done;
+            case AnswerKind::DistrustRanges: {
+                std::lock_guard g(lock);
+                ranges = false;  // such a server's ranges cannot be trusted any more
+            }
+                [[fallthrough]];
+            case AnswerKind::Retry: note(v.reason, std::move(v.why)); return Attempt::Failed;
+            case AnswerKind::Fatal: fail(v.reason, std::move(v.why)); return Attempt::Fatal;
         }
-        fail("HTTP status " + std::to_string(h.status));
-        return Attempt::Fatal;
     }
+}
+
+// The task's first answer: the size is known now, and whether ranges work. The file is made and the pieces
+// are laid out for the other connections.
+Attempt Task::take_first_answer(Slot& s, const Stream& st, bool& nothing_to_fetch) {
+    const std::int64_t size = st.total;
+    std::optional<Assignment> mine;
+    {
+        std::lock_guard g(lock);
+        total = size;
+        ranges = st.partial;
+        const int pieces =
+            ranges ? static_cast<int>(std::clamp<std::int64_t>(size / setup.min_split, 1, setup.connections)) : 1;
+        plan = SegmentPlan(size, pieces, setup.min_split);
+        mine = plan.acquire(s.index, ranges);
+        // Each further connection has its piece reserved now, so this one's stream cannot run on into them
+        // before they start.
+        for (int i = 1; i < pieces; ++i) plan.acquire(i, false);
+        plan_ready = true;
+    }
+    if (mine) pump.post(s.index, DownloadEvent::SegmentStarted, 0, mine->end, halt);
+    pump.post_task(DownloadEvent::TotalSizeKnown, size);
+    pump.update_info([&](DownloadTaskInfo& info) { info.total = size; });
+    if (!prepare_file(s)) return halt && user_stop ? Attempt::Stopped : Attempt::Fatal;
+    pump.wake();  // the other connections may start
+    nothing_to_fetch = !mine;
+    return Attempt::Done;
+}
+
+// Opens the file to write: `path` itself, or another name when it exists and the routine says to keep it.
+bool Task::open_output(Slot& s, const std::string& path, std::int64_t size, download::OutputFile& out,
+                       std::string& chosen) {
+    const std::int64_t existing = download::OutputFile::existing_size(path);
+    bool overwrite = true;
+    if (existing >= 0) {
+        const auto answer = pump.ask(s.index, DownloadEvent::FileExists, existing, size, halt);
+        if (!answer) return false;  // stopped meanwhile
+        overwrite = *answer != kFileExistsSaveElsewhere;
+    }
+    if (overwrite) {
+        chosen = path;
+        if (out.open(path, false) == download::FileError::None) return true;
+        fail(DownloadError::Disk, (existing < 0 ? "cannot create " : "cannot overwrite ") + path);
+        return false;
+    }
+    const auto dot = path.find_last_of('.');
+    const auto sep = path.find_last_of("/\\");
+    const bool has_ext = dot != std::string::npos && (sep == std::string::npos || dot > sep) &&
+                         dot != (sep == std::string::npos ? 0 : sep + 1);
+    const std::string stem = has_ext ? path.substr(0, dot) : path;
+    const std::string ext = has_ext ? path.substr(dot) : std::string();
+    for (int n = 1; n < 1000; ++n) {
+        chosen = stem + "(" + std::to_string(n) + ")" + ext;
+        const download::FileError e = out.open(chosen, true);
+        if (e == download::FileError::None) return true;
+        if (e != download::FileError::Exists) break;
+    }
+    fail(DownloadError::Disk, "cannot create a file next to " + path);
+    return false;
 }
 
 bool Task::prepare_file(Slot& s) {
@@ -503,68 +493,69 @@ bool Task::prepare_file(Slot& s) {
         path = save_path;
         size = total;
     }
-    const std::int64_t existing = download::OutputFile::existing_size(path);
     download::OutputFile out;
-    if (existing >= 0) {
-        // Everything posted so far is delivered first, and nothing else runs during the call.
-        Event barrier;
-        barrier.type = Event::Type::Barrier;
-        barrier.conn = s.index;
-        barrier.ring_mark = s.ring.mark(halt);
-        const std::uint64_t seq = post(std::move(barrier));
-        {
-            std::unique_lock g(queue_lock);
-            while (delivered < seq && !halt) delivered_cv.wait_for(g, milliseconds(20));
-        }
-        if (halt) return false;
-        std::int32_t answer;
-        {
-            std::lock_guard g(notify_lock);
-            if (ended) return false;
-            answer = call(DownloadEvent::FileExists, s.index, existing, size);
-        }
-        if (answer == kFileExistsSaveElsewhere) {
-            const auto dot = path.find_last_of('.');
-            const auto sep = path.find_last_of("/\\");
-            const bool has_ext = dot != std::string::npos && (sep == std::string::npos || dot > sep) &&
-                                 dot != (sep == std::string::npos ? 0 : sep + 1);
-            const std::string stem = has_ext ? path.substr(0, dot) : path;
-            const std::string ext = has_ext ? path.substr(dot) : std::string();
-            download::FileError e = download::FileError::Exists;
-            for (int n = 1; n < 1000 && e == download::FileError::Exists; ++n) {
-                const std::string candidate = stem + "(" + std::to_string(n) + ")" + ext;
-                e = out.open(candidate, true);
-                if (e == download::FileError::None) path = candidate;
-            }
-            if (e != download::FileError::None) {
-                fail("cannot create a file next to " + path);
-                return false;
-            }
-        } else if (out.open(path, false) != download::FileError::None) {
-            fail("cannot overwrite " + path);
-            return false;
-        }
-    } else if (out.open(path, false) != download::FileError::None) {
-        fail("cannot create " + path);
-        return false;
+    std::string chosen;
+    if (!open_output(s, path, size, out, chosen)) return false;
+    {
+        std::lock_guard g(lock);
+        created_path = chosen;
     }
     if (out.resize(size) != download::FileError::None) {
-        fail("cannot make room for the file (" + std::to_string(size) + " bytes)");
+        fail(DownloadError::Disk, "cannot make room for the file (" + std::to_string(size) + " bytes)");
         return false;
     }
     {
         std::lock_guard g(lock);
         file = std::move(out);
-        save_path = path;
+        save_path = chosen;
     }
-    {
-        std::lock_guard g(notify_lock);
-        info.save_path = path;
-    }
+    pump.update_info([&](DownloadTaskInfo& info) { info.save_path = chosen; });
     return true;
 }
 
-Attempt Task::read_body(Slot& s, Stream& st, bool& progress, std::vector<char>& buffer) {
+// Takes the next bytes of an answer into `into`: those that came with its head first, then from the socket as
+// many blocks as have arrived, up to `most` bytes in one call; only `one` block under a speed limit, so that the
+// limiter sees each block before the next is taken.
+Attempt Task::take(Stream& st, char* into, std::size_t one, std::size_t most, Taken& t) {
+    if (st.early_used < st.early.size()) {
+        t.bytes = std::min(one, st.early.size() - st.early_used);
+        std::memcpy(into, st.early.data() + st.early_used, t.bytes);
+        st.early_used += t.bytes;
+        t.sizes[0] = static_cast<std::uint32_t>(t.bytes);
+        t.blocks = 1;
+        return Attempt::Done;
+    }
+    wait_for_rate();
+    const std::size_t size = params.SpeedLimit > 0 ? one : most;
+    const net::IoResult r = st.socket.receive_blocks(into, size, setup.block, t.sizes, kMaxBatch, t.blocks);
+    if (!r.ok()) {
+        if (halt) return Attempt::Stopped;
+        note(DownloadError::Network, std::string("receiving: ") + net::error_text(r.error));
+        return Attempt::Failed;
+    }
+    t.bytes = r.bytes;
+    if (params.SpeedLimit > 0) {
+        limit_consumed.fetch_add(static_cast<std::int64_t>(t.bytes), std::memory_order_relaxed);
+    }
+    return Attempt::Done;
+}
+
+// The connection's piece is done and its answer goes on: it takes the piece that starts there when no one has
+// started that one.
+std::optional<Assignment> Task::extend_piece(Slot& s) {
+    std::optional<Assignment> next;
+    {
+        std::lock_guard g(lock);
+        next = plan.extend(s.index);
+    }
+    if (next) pump.post(s.index, DownloadEvent::SegmentTakenOver, next->pos, next->end, halt);
+    return next;
+}
+
+// Reads the body into this connection's piece, and on into the pieces after it that no one has started. Done
+// when the piece is complete or the answer has carried all it announced; `got_bytes` tells whether it brought
+// any byte still missing.
+Attempt Task::read_body(Slot& s, Stream& st, bool& got_bytes, std::vector<char>& buffer) {
     std::int64_t offset = st.offset;  // file offset of the next byte of the stream
     std::int64_t pos;                 // next byte this connection needs; only it moves its position on
     std::int64_t end;                 // end of its piece as last seen; it only ever moves down (take-over)
@@ -578,165 +569,122 @@ Attempt Task::read_body(Slot& s, Stream& st, bool& progress, std::vector<char>& 
     std::int64_t buffer_at = pos;  // file offset of the first byte held
     std::size_t fill = 0;          // bytes held in `buffer`
     download::FileError write_error = download::FileError::None;
-    // Writes what is held and reports it to the plan; learns whether the piece was cut short meanwhile.
+    // Writes what is held and reports what was written to the plan; learns whether the piece was cut short.
     auto flush = [&] {
         if (fill > 0 && write_error == download::FileError::None) {
             write_error = file.write_at(buffer.data(), fill, buffer_at);
         }
         std::lock_guard g(lock);
-        if (fill > 0) plan.accept(s.index, static_cast<std::int64_t>(fill));
+        if (fill > 0 && write_error == download::FileError::None) {
+            plan.accept(s.index, static_cast<std::int64_t>(fill));
+        }
         if (const auto cur = plan.current(s.index)) end = cur->end;
         s.reached = pos;
         fill = 0;
         buffer_at = pos;
     };
-    std::size_t early_used = 0;
+    const auto block = static_cast<std::int64_t>(setup.block);
     Attempt result = Attempt::Done;
-    for (;;) {
+    while (result == Attempt::Done) {
         if (pos >= end) {
             flush();
             if (pos < end) continue;
-            // The piece is done. The stream goes on into the next piece when no one has started that one.
-            std::optional<Assignment> next;
-            if (offset < st.limit) {
-                std::lock_guard g(lock);
-                next = plan.extend(s.index);
-            }
+            const auto next = offset < st.limit ? extend_piece(s) : std::nullopt;
             if (!next) break;
-            post_conn(s, DownloadEvent::SegmentTakenOver, next->pos, next->end);
             end = next->end;
             continue;
         }
-        if (offset >= st.limit) {
-            result = Attempt::Failed;  // the response carried less than this connection has to fetch
-            break;
-        }
+        if (offset >= st.limit) break;  // the answer carried less than the piece: the rest is asked for again
         if (halt) {
             result = Attempt::Stopped;
             break;
         }
-        if (buffer.size() - fill < block) flush();
+        if (static_cast<std::int64_t>(buffer.size() - fill) < block) flush();
         if (write_error != download::FileError::None) break;
         // Bytes before `pos` were fetched already (a server that ignored Range sends the file from its
         // start): they are read and dropped.
         const bool skipping = offset < pos;
-        const std::int64_t wanted = skipping ? pos - offset : end - pos;
-        const auto want = static_cast<std::size_t>(
-            std::min({static_cast<std::int64_t>(block), st.limit - offset, wanted}));
-        char* into = buffer.data() + fill;
-        std::size_t got = 0;
-        std::uint32_t sizes[kMaxBatch];
-        std::size_t blocks = 1;
-        if (early_used < st.early.size()) {
-            got = std::min(want, st.early.size() - early_used);
-            std::memcpy(into, st.early.data() + early_used, got);
-            early_used += got;
-            sizes[0] = static_cast<std::uint32_t>(got);
-        } else {
-            wait_for_rate();
-            // As many blocks as have arrived and fit, in one call; one at a time under a speed limit, so that
-            // the limiter sees each block before the next is taken.
-            const auto room = static_cast<std::int64_t>(buffer.size() - fill);
-            const auto most = params.SpeedLimit > 0
-                                  ? want
-                                  : static_cast<std::size_t>(std::min({room, st.limit - offset, wanted}));
-            const net::IoResult r = st.socket.receive_blocks(into, most, block, sizes, kMaxBatch, blocks);
-            if (!r.ok()) {
-                result = halt ? Attempt::Stopped : Attempt::Failed;
-                if (!halt) status(std::string("receiving: ") + net::error_text(r.error));
-                break;
-            }
-            got = r.bytes;
-            if (params.SpeedLimit > 0) limit_consumed.fetch_add(static_cast<std::int64_t>(got), std::memory_order_relaxed);
-        }
-        offset += static_cast<std::int64_t>(got);
+        const std::int64_t wanted = std::min(skipping ? pos - offset : end - pos, st.limit - offset);
+        const auto room = static_cast<std::int64_t>(buffer.size() - fill);
+        Taken t;
+        result = take(st, buffer.data() + fill, static_cast<std::size_t>(std::min(block, wanted)),
+                      static_cast<std::size_t>(std::min(room, wanted)), t);
+        if (result != Attempt::Done) break;
+        offset += static_cast<std::int64_t>(t.bytes);
         if (skipping) continue;
-        pos += static_cast<std::int64_t>(got);
-        fill += got;
-        progress = true;
-        for (std::size_t i = 0; i < blocks; ++i) s.ring.push(sizes[i]);
+        pos += static_cast<std::int64_t>(t.bytes);
+        fill += t.bytes;
+        got_bytes = true;
+        received.fetch_add(static_cast<std::int64_t>(t.bytes), std::memory_order_relaxed);
+        for (std::size_t i = 0; i < t.blocks; ++i) pump.bytes(s.index, t.sizes[i]);
     }
     flush();
     if (write_error != download::FileError::None) {
-        fail("cannot write to " + save_path);
+        std::string path;
+        {
+            std::lock_guard g(lock);
+            path = save_path;
+        }
+        fail(DownloadError::Disk, "cannot write to " + path);
         return Attempt::Fatal;
     }
     return result;
 }
 
 Attempt Task::run_connection(Slot& s, std::optional<Assignment> part, bool& progress) {
-    std::vector<char> buffer(buffer_size);
+    std::vector<char> buffer(setup.buffer_size);
     bool first = true;
     for (;;) {
         const bool probe = !part.has_value();
         const std::int64_t pos = probe ? 0 : part->pos;
         if (!probe) s.reached = part->pos;
-        if (!probe && first) post_conn(s, DownloadEvent::SegmentStarted, part->pos, part->end);
+        if (!probe && first) pump.post(s.index, DownloadEvent::SegmentStarted, part->pos, part->end, halt);
         first = false;
         Stream st;
-        int status_code = 0;
-        Attempt a = open_stream(s, pos, probe, st, status_code);
+        Attempt a = open_stream(s, pos, st);
         if (a == Attempt::Done && probe) {
-            // The first answer: the size is known now, and whether ranges work.
-            const std::int64_t size = st.limit;
-            std::optional<Assignment> mine;
-            {
-                std::lock_guard g(lock);
-                total = size;
-                ranges = status_code == 206;
-                const int pieces = ranges ? static_cast<int>(std::clamp<std::int64_t>(size / min_split, 1, connections)) : 1;
-                plan = SegmentPlan(size, pieces, min_split);
-                mine = plan.acquire(s.index, ranges);
-                // Each further connection has its piece reserved now, so this one's stream cannot run on into
-                // them before they start.
-                for (int i = 1; i < pieces; ++i) plan.acquire(i, false);
-                plan_ready = true;
+            bool nothing_to_fetch = false;
+            a = take_first_answer(s, st, nothing_to_fetch);
+            if (a == Attempt::Done && nothing_to_fetch) {
+                set_socket(s, nullptr);
+                return Attempt::Done;  // an empty file
             }
-            if (mine) post_conn(s, DownloadEvent::SegmentStarted, 0, mine->end);
-            post(Event{Event::Type::Notify, DownloadEvent::TotalSizeKnown, -1, size, 0, 0, {}});
-            {
-                std::lock_guard g(notify_lock);
-                info.total = size;
-            }
-            if (!prepare_file(s)) a = halt && user_stop ? Attempt::Stopped : Attempt::Fatal;
-            queue_cv.notify_one();
-            if (a == Attempt::Done && !mine) {
-                std::lock_guard g(s.socket_lock);
-                s.socket = nullptr;
-                return Attempt::Done;  // nothing to fetch: an empty file
-            }
-        } else if (a == Attempt::Done && st.offset != 0 && st.offset != pos) {
-            a = Attempt::Failed;
         }
         if (a == Attempt::Done && st.offset == 0 && pos > 0) {
-            // A 200 to a ranged request: no more splitting. While other connections stream, this one leaves
-            // its part to them; the last one reads from the start and keeps only what is missing.
+            // The whole file to a ranged request: no more splitting. While other connections stream, this one
+            // leaves its part to them; the last one reads from the start and keeps only what is missing.
             {
                 std::lock_guard g(lock);
                 ranges = false;
             }
             if (leave_to_others(s)) {
-                std::lock_guard g(s.socket_lock);
-                s.socket = nullptr;
+                set_socket(s, nullptr);
                 return Attempt::Done;
             }
         }
-        if (a == Attempt::Done) a = read_body(s, st, progress, buffer);
-        {
-            std::lock_guard g(s.socket_lock);
-            s.socket = nullptr;
-        }
+        bool got_bytes = false;
+        if (a == Attempt::Done) a = read_body(s, st, got_bytes, buffer);
+        progress = progress || got_bytes;
+        set_socket(s, nullptr);
         st.socket.close();
         if (a != Attempt::Done) return a;
         if (halt) return Attempt::Stopped;
-        // This piece is done: take over another part, or end.
+        bool rest_of_piece = false;
         {
             std::lock_guard g(lock);
             if (plan.complete()) return Attempt::Done;
-            part = plan.acquire(s.index, ranges);
+            const auto cur = plan.current(s.index);
+            rest_of_piece = cur && cur->pos < cur->end;
+            part = rest_of_piece ? cur : plan.acquire(s.index, ranges);
         }
         if (!part) return Attempt::Done;
-        post_conn(s, DownloadEvent::SegmentTakenOver, part->pos, part->end);
+        if (rest_of_piece) {
+            // The answer ended short of the piece: ask for the rest, as long as answers bring something new.
+            if (got_bytes) continue;
+            note(DownloadError::RangeRefused, "the answer carried no byte still missing");
+            return Attempt::Failed;
+        }
+        pump.post(s.index, DownloadEvent::SegmentTakenOver, part->pos, part->end, halt);
     }
 }
 
@@ -754,63 +702,26 @@ void Task::start_slot(int index) {
     s.thread = std::thread([self = shared_from_this(), &s] {
         try {
             self->run_slot(s);
-        } catch (...) {  // out of memory or threads: this connection ends, the task goes on or fails
+        } catch (...) {  // out of memory, say: this connection ends and the task fails with the reason
+            self->survive("download connection");
             s.finished = true;
-            self->fail("internal error in a connection");
+            self->pump.wake();
         }
     });
 }
 
-void Task::deliver_pending() {
-    std::deque<Event> batch;
-    {
-        std::lock_guard g(queue_lock);
-        batch.swap(queue);
-    }
-    for (Event& e : batch) {
-        if (e.conn >= 0) {
-            Slot& s = *slots[static_cast<std::size_t>(e.conn)];
-            s.ring.drain(e.ring_mark, [&](std::uint32_t n) {
-                std::lock_guard g(notify_lock);
-                info.received += n;
-                call(DownloadEvent::BytesReceived, e.conn, n, 0);
-            });
-        }
-        if (e.type == Event::Type::Status) {
-            try {
-                params.StatusRoutine(e.status);
-            } catch (...) {
-            }
-        } else if (e.type == Event::Type::Notify) {
-            std::lock_guard g(notify_lock);
-            call(e.kind, e.conn, e.value, e.extra);
-        }
-        {
-            std::lock_guard g(queue_lock);
-            ++delivered;
-        }
-        delivered_cv.notify_all();
-    }
-    for (auto& s : slots) {
-        if (!s->started) continue;
-        s->ring.drain(s->ring.head(), [&](std::uint32_t n) {
-            std::lock_guard g(notify_lock);
-            info.received += n;
-            call(DownloadEvent::BytesReceived, s->index, n, 0);
-        });
-    }
-}
-
 void Task::run() {
+    if (setup.refused) {
+        fail(setup.refused->reason, setup.refused->text);
+        finish(true);
+        return;
+    }
     start_slot(0);
     bool others_started = false;
     Clock::time_point deadline = Clock::time_point::max();
     for (;;) {
-        {
-            std::unique_lock g(queue_lock);
-            queue_cv.wait_for(g, milliseconds(20), [&] { return !queue.empty(); });
-        }
-        deliver_pending();
+        pump.wait(milliseconds(20));
+        pump.deliver();
         if (user_stop && deadline == Clock::time_point::max()) {
             halt = true;
             interrupt_all();
@@ -826,13 +737,12 @@ void Task::run() {
             }
             if (ready) {
                 others_started = true;
-                for (int i = 1; i < std::min(pieces, connections); ++i) start_slot(i);
+                for (int i = 1; i < std::min(pieces, setup.connections); ++i) start_slot(i);
             }
         }
         bool all_finished = true;
         for (auto& s : slots) all_finished = all_finished && (!s->started || s->finished);
-        if (all_finished) break;
-        if (Clock::now() >= deadline) break;
+        if (all_finished || Clock::now() >= deadline) break;
     }
     // Threads that ended are joined; one stuck past the stop wait keeps the task's state alive on its own.
     bool all_joined = true;
@@ -845,50 +755,114 @@ void Task::run() {
             all_joined = false;
         }
     }
-    deliver_pending();
-
-    DownloadOutcome outcome;
-    std::int64_t got;
-    std::int64_t size;
-    std::string path;
-    {
-        std::lock_guard g(lock);
-        const bool complete = all_joined && plan_ready && plan.complete() && !fatal && file.is_open();
-        outcome = complete ? DownloadOutcome::Complete : user_stop ? DownloadOutcome::Stopped : DownloadOutcome::Failed;
-        got = received();
-        size = total;
-        path = save_path;
-        if (all_joined) file.close();
-        if (!complete && error.empty()) error = user_stop ? "stopped" : "the connections ended before the file was complete";
-        if (outcome == DownloadOutcome::Complete) error.clear();
-    }
-    // A partial file must never pass for the real one.
-    if (outcome != DownloadOutcome::Complete && plan_ready && all_joined) download::OutputFile::remove(path);
-    std::lock_guard g(notify_lock);
-    info.outcome = outcome;
-    info.received = got;
-    info.error = error;
-    call(DownloadEvent::TaskEnded, -1, outcome == DownloadOutcome::Stopped ? got : std::max<std::int64_t>(size, 0),
-         static_cast<std::int32_t>(outcome));
-    ended = true;
+    pump.deliver();
+    finish(all_joined);
 }
 
-void Task::abandon() {
-    halt = true;
-    interrupt_all();
-    for (auto& s : slots) {
-        if (s->thread.joinable()) s->thread.detach();  // they hold the task alive and end on `halt`
+// Decides how the task ended, removes what it created unless it is complete, and delivers TaskEnded.
+void Task::finish(bool all_joined) {
+    DownloadOutcome outcome = DownloadOutcome::Failed;
+    Failure why;
+    std::int64_t size;
+    std::string remove;
+    {
+        std::lock_guard g(lock);
+        size = total;
+        bool complete = all_joined && plan_ready && plan.complete() && !fatal && file.is_open();
+        // A connection stuck past the stop wait may still hold the file; it goes when the task is freed.
+        if (all_joined) file.close();
+        // Every byte of the announced size is on disk, or it is not complete.
+        if (complete && download::OutputFile::existing_size(save_path) != total) {
+            fatal = Failure{DownloadError::Disk, "the file on disk is not the announced size"};
+            complete = false;
+        }
+        if (complete) {
+            outcome = DownloadOutcome::Complete;
+        } else if (user_stop) {
+            outcome = DownloadOutcome::Stopped;
+            why = Failure{DownloadError::Stopped, "stopped"};
+        } else if (fatal) {
+            why = *fatal;
+        } else if (last_failure.reason != DownloadError::None) {
+            why = Failure{last_failure.reason, "the connections gave up: " + last_failure.text};
+        } else {
+            why = Failure{DownloadError::Network, "the connections ended before the file was complete"};
+        }
+        if (outcome != DownloadOutcome::Complete) remove = created_path;
     }
-    std::lock_guard g(notify_lock);
-    if (ended) return;
-    info.outcome = DownloadOutcome::Failed;
-    info.error = "internal error";
-    call(DownloadEvent::TaskEnded, -1, 0, static_cast<std::int32_t>(DownloadOutcome::Failed));
-    ended = true;
+    // A partial file must never pass for the real one; a file that was there before is left alone.
+    if (!remove.empty()) download::OutputFile::remove(remove);
+    const std::int64_t value =
+        outcome == DownloadOutcome::Stopped ? pump.info().received : std::max<std::int64_t>(size, 0);
+    pump.end(value, outcome, why.reason, why.text);
+}
+
+void Task::abandon(const std::string& why) noexcept {
+    halt = true;
+    try {
+        interrupt_all();
+        for (auto& s : slots) {
+            if (s->thread.joinable()) s->thread.detach();  // they hold the task alive and end on `halt`
+        }
+        std::string remove;
+        {
+            std::lock_guard g(lock);
+            remove = created_path;
+        }
+        if (!remove.empty()) download::OutputFile::remove(remove);
+        pump.end(0, DownloadOutcome::Failed, DownloadError::Network, "internal error: " + why);
+    } catch (...) {
+        trace_failure("download task, ending it", current_exception_text());
+    }
+}
+
+DownloadResult Task::result() {
+    DownloadResult r;
+    const DownloadTaskInfo info = pump.info();
+    if (pump.ended()) {
+        r.outcome = info.outcome;
+        r.reason = info.reason;
+        r.error = info.error;
+    } else {
+        r.reason = DownloadError::Network;
+        r.error = "the task ended without its last notification";
+    }
+    r.received = received.load();
+    std::lock_guard g(lock);
+    r.total = total;
+    r.save_path = save_path;
+    return r;
 }
 
 // ---------------------------------------------------------------------------------------------------------
 // Downloader
+
+namespace {
+
+// Checks the record and derives the task's settings; an unusable proxy or save path is kept as the reason the
+// task fails at once.
+Setup make_setup(DownloadTaskParams p) {
+    Setup s;
+    s.referer = p.Referer.empty() ? derive_referer(p.Url) : strip_credentials(p.Referer);
+    s.connections = std::clamp(p.Connections, 1, kMaxConnections);
+    s.block =
+        static_cast<std::size_t>(p.ReceiveBlockSize > 0 ? std::min(p.ReceiveBlockSize, kMaxReceiveBlock) : 20480);
+    s.buffer_size = std::max(std::clamp<std::size_t>(kWriteBudget / static_cast<std::size_t>(s.connections),
+                                                     kMinWriteBuffer, kMaxWriteBuffer),
+                             s.block * 2);
+    s.min_split = std::max<std::int64_t>(kMinPiece, static_cast<std::int64_t>(s.buffer_size + s.block));
+    if (!p.Proxy.empty()) {
+        s.via_proxy = true;
+        if (!split_host_port(p.Proxy, s.proxy_host, s.proxy_port)) {
+            s.refused = Failure{DownloadError::Network, "the proxy is not host:port: " + p.Proxy};
+        }
+    }
+    if (p.SavePath.empty()) s.refused = Failure{DownloadError::Disk, "no file to save to"};
+    s.params = std::move(p);
+    return s;
+}
+
+}  // namespace
 
 Downloader::Downloader() : state_(std::make_shared<State>()) {}
 
@@ -907,62 +881,37 @@ bool Downloader::add_task(const DownloadTaskParams& params) {
     if (state_->task) return false;
     if (state_->thread.joinable()) state_->thread.join();  // the previous task has ended
 
-    auto task = std::make_shared<Task>();
-    task->params = std::move(copy);
-    DownloadTaskParams& p = task->params;
-    task->target = url.parts;
-    task->referer = p.Referer.empty() ? address_directory(p.Url) : p.Referer;
-    task->connections = std::clamp(p.Connections, 1, kMaxConnections);
-    task->block = static_cast<std::size_t>(p.ReceiveBlockSize > 0 ? std::min(p.ReceiveBlockSize, kMaxReceiveBlock) : 20480);
-    task->buffer_size = std::max(std::clamp<std::size_t>(kWriteBudget / static_cast<std::size_t>(task->connections),
-                                                         kMinWriteBuffer, kMaxWriteBuffer),
-                                 task->block * 2);
-    task->min_split = std::max<std::int64_t>(kMinPiece, static_cast<std::int64_t>(task->buffer_size + task->block));
-    for (int i = 0; i < kMaxConnections; ++i) task->connection_refs[i].index = i;
-    for (int i = 0; i < task->connections; ++i) task->slots.push_back(std::make_unique<Slot>(i));
-    task->save_path = p.SavePath;
-    task->info.url = p.Url;
-    task->info.save_path = p.SavePath;
-    if (!p.Proxy.empty()) {
-        task->via_proxy = true;
-        if (!split_host_port(p.Proxy, task->proxy_host, task->proxy_port)) {
-            task->fatal = true;
-            task->error = "the proxy is not host:port: " + p.Proxy;
-            task->halt = true;
-        }
-    }
-    if (p.SavePath.empty()) {
-        task->fatal = true;
-        task->error = "no file to save to";
-        task->halt = true;
-    }
+    auto task = std::make_shared<Task>(make_setup(std::move(copy)), url.parts);
     state_->task = task;
     state_->last.reset();
     state_->thread = std::thread([state = state_, task] {
         try {
             task->run();
         } catch (...) {
-            task->abandon();
+            std::string what = "out of memory";
+            try {
+                what = current_exception_text();
+                trace_failure("download task", what);
+            } catch (...) {
+                // Not even the text could be made: the task still ends with the fixed one.
+            }
+            task->abandon(what);
         }
-        DownloadResult result;
-        {
-            std::lock_guard tg(task->lock);
-            result.total = task->total;
-            result.error = task->error;
-            result.save_path = task->save_path;
-            result.received = task->received();
-        }
-        {
-            std::lock_guard ng(task->notify_lock);
-            result.outcome = task->info.outcome;
+        std::optional<DownloadResult> result;
+        try {
+            result = task->result();
+        } catch (...) {
+            trace_failure("download task, its result", current_exception_text());
         }
         {
             std::lock_guard sg(state->lock);
-            state->last = result;
+            state->last = std::move(result);
             state->task.reset();
+            state->task_thread = {};
         }
         state->ended_cv.notify_all();
     });
+    state_->task_thread = state_->thread.get_id();
     return true;
 }
 
@@ -974,18 +923,13 @@ std::shared_ptr<Task> Downloader::State::active() const {
 std::int32_t Downloader::take_speed() {
     const std::shared_ptr<Task> task = state_->active();
     if (!task) return 0;
-    std::lock_guard g(task->lock);
-    const std::int64_t done = task->received();
-    const std::int64_t speed = done - task->speed_taken;
-    task->speed_taken = done;
-    return clamp32(speed);
+    const std::int64_t done = task->received.load();
+    return clamp32(done - task->speed_taken.exchange(done));
 }
 
 std::int32_t Downloader::done_length() {
     const std::shared_ptr<Task> task = state_->active();
-    if (!task) return 0;
-    std::lock_guard g(task->lock);
-    return clamp32(task->received());
+    return task ? clamp32(task->received.load()) : 0;
 }
 
 void Downloader::release() {
@@ -993,6 +937,8 @@ void Downloader::release() {
     {
         std::lock_guard g(state_->lock);
         if (state_->task) state_->task->user_stop = true;
+        // From a notification (the task's own thread) the stop is only asked for: joining would never end.
+        if (std::this_thread::get_id() == state_->task_thread) return;
         thread = std::move(state_->thread);
     }
     if (thread.joinable()) thread.join();

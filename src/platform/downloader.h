@@ -28,20 +28,24 @@ enum class DownloadEvent : std::int32_t {
 };
 
 // The `extra` of TaskEnded: how the task ended. Only Complete means the whole file, with the announced length,
-// is on disk; after Failed or Stopped the partial file has been removed.
+// is on disk; after Failed or Stopped the file the task created (or overwrote) has been removed, and a file it
+// was told to keep is left as it was.
 enum class DownloadOutcome : std::int32_t { Failed = 0, Complete = 1, Stopped = 2 };
 
 // Why a task did not complete, beside the text in `error`, so that the launcher can tell the player what went
-// wrong. None for a complete task.
+// wrong. None for a complete task. When connections give up one by one, the last failed attempt's reason is
+// the task's.
 enum class DownloadError : std::int32_t {
     None,
     NotFound,      // the server answered 404 or 410
-    ServerError,   // any other status the download cannot use, a malformed answer, too many redirects
+    ServerError,   // any other status the download cannot use, a malformed answer, too many redirects, a
+                   // redirect to an address that is not http, the file changing size during the download
     NoLength,      // the answer announced no length
     RangeRefused,  // the server's ranges could not be used and the fallback failed too
-    Disk,          // the file could not be created, sized or written
-    Network,       // the host could not be reached, or the connections failed without progress
-    Stopped,       // release() or a stop ended the task
+    Disk,          // no file to save to, or it could not be created, sized or written
+    Network,       // the host or proxy could not be reached or was not host:port, the connections failed
+                   // without progress; also the engine itself failing (out of memory or threads)
+    Stopped,       // release() ended the task
 };
 
 // A short English name, for logs.
@@ -77,7 +81,7 @@ struct DownloadTaskInfo {
     std::int64_t received = 0;
     DownloadOutcome outcome = DownloadOutcome::Failed;  // final in TaskEnded
     DownloadError reason = DownloadError::None;         // final in TaskEnded
-    std::string error;                                  // why the task failed, empty otherwise
+    std::string error;                                  // final in TaskEnded: why it did not complete
 };
 
 using DownloadNotifyRoutine = std::function<std::int32_t(DownloadEvent kind, const DownloadConnection* connection,
@@ -109,7 +113,7 @@ struct DownloadTaskParams {
     std::int32_t FtpTransferMode = 1;
     std::string BinaryExtensions = ".exe|.rar|.zip|.gif|.jpg|.mp3|.rm";
     std::string Proxy;    // "host:port"; empty = direct
-    std::string Referer;  // empty = the address up to its last '/'
+    std::string Referer;  // empty = the address up to its last '/'; credentials in either are never sent
 };
 
 // How the last task ended, kept after TaskEnded until the next task starts.
@@ -133,12 +137,17 @@ public:
     // Copies the record (line breaks dropped from its texts) and starts the task. False, and no task, when a
     // task is active or the address is not an http:// address.
     bool add_task(const DownloadTaskParams& params);
-    // Bytes received by the active task since the previous call (the count restarts); 0 without a task.
+    // Bytes received by the active task since the previous call (the count restarts); 0 without a task. Bytes
+    // count as they arrive, before they are written.
     std::int32_t take_speed();
-    // Bytes received by the active task so far; 0 without a task.
+    // Bytes received by the active task so far, counted as they arrive; 0 without a task.
     std::int32_t done_length();
-    // Stops an active task: its connections get StopWaitMs to end, then TaskEnded is delivered. Returns once
-    // the task is over. Must not be called from a notification.
+    // Stops an active task: its connections get StopWaitMs to end, then what they posted is delivered and
+    // TaskEnded last. Returns once the task is over: within about StopWaitMs plus the time the routine takes for
+    // those calls, provided the routine never blocks waiting for the thread that called release() (post to
+    // that thread, never send to it and wait). A connection still stuck after StopWaitMs (in a name lookup,
+    // say) is left to end on its own and counts as stopped. Called from a notification, it only asks the task
+    // to stop and returns at once.
     void release();
 
     // True from add_task until TaskEnded has returned.

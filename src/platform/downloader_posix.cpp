@@ -9,22 +9,22 @@
 namespace kv::download {
 
 FileError OutputFile::open(const std::string& path, bool exclusive) {
-    close();
+    handle_.reset();
     const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (exclusive ? O_EXCL : O_TRUNC);
     const int fd = ::open(path.c_str(), flags, 0644);
     if (fd < 0) return errno == EEXIST ? FileError::Exists : FileError::Open;
-    handle_ = fd;
+    handle_.reset(fd);
     return FileError::None;
 }
 
-FileError OutputFile::resize(std::int64_t size) {
-    return ::ftruncate(static_cast<int>(handle_), static_cast<off_t>(size)) == 0 ? FileError::None
+FileError OutputFile::resize_to(std::int64_t size) {
+    return ::ftruncate(static_cast<int>(handle_.get()), static_cast<off_t>(size)) == 0 ? FileError::None
                                                                                  : FileError::Resize;
 }
 
-FileError OutputFile::write_at(const char* data, std::size_t size, std::int64_t offset) {
+FileError OutputFile::write_all(const char* data, std::size_t size, std::int64_t offset) {
     while (size > 0) {
-        const ssize_t n = ::pwrite(static_cast<int>(handle_), data, size, static_cast<off_t>(offset));
+        const ssize_t n = ::pwrite(static_cast<int>(handle_.get()), data, size, static_cast<off_t>(offset));
         if (n < 0) {
             if (errno == EINTR) continue;
             return FileError::Write;
@@ -37,10 +37,7 @@ FileError OutputFile::write_at(const char* data, std::size_t size, std::int64_t 
     return FileError::None;
 }
 
-void OutputFile::close() {
-    if (handle_ != kInvalid) ::close(static_cast<int>(handle_));
-    handle_ = kInvalid;
-}
+void FileTraits::close(Value file) noexcept { ::close(static_cast<int>(file)); }
 
 std::int64_t OutputFile::existing_size(const std::string& path) {
     struct stat st {};

@@ -17,32 +17,18 @@ const char* error_text(Error error) {
     return "socket error";
 }
 
-// Ownership moves the same way on every platform; only closing differs.
-TcpSocket::~TcpSocket() { close(); }
-
-TcpSocket::TcpSocket(TcpSocket&& other) noexcept : handle_(other.handle_) { other.handle_ = kInvalid; }
+TcpSocket::TcpSocket(TcpSocket&& other) noexcept
+    : handle_(std::move(other.handle_)),
+      interrupted_(other.interrupted_.load()),
+      send_timeout_ms_(other.send_timeout_ms_),
+      receive_timeout_ms_(other.receive_timeout_ms_) {}
 
 TcpSocket& TcpSocket::operator=(TcpSocket&& other) noexcept {
     if (this != &other) {
-        close();
-        handle_ = other.handle_;
-        other.handle_ = kInvalid;
-    }
-    return *this;
-}
-
-TcpListener::~TcpListener() { close(); }
-
-TcpListener::TcpListener(TcpListener&& other) noexcept : handle_(other.handle_), port_(other.port_) {
-    other.handle_ = kInvalid;
-}
-
-TcpListener& TcpListener::operator=(TcpListener&& other) noexcept {
-    if (this != &other) {
-        close();
-        handle_ = other.handle_;
-        port_ = other.port_;
-        other.handle_ = kInvalid;
+        handle_ = std::move(other.handle_);
+        interrupted_ = other.interrupted_.load();
+        send_timeout_ms_ = other.send_timeout_ms_;
+        receive_timeout_ms_ = other.receive_timeout_ms_;
     }
     return *this;
 }

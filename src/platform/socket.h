@@ -8,7 +8,17 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/handle.h"
+
 namespace kv::net {
+
+// Sockets as integers (a file descriptor, or a Winsock SOCKET); closed by the platform's file.
+struct SocketTraits {
+    using Value = std::uintptr_t;
+    static constexpr Value kInvalid = ~Value{0};
+    static void close(Value socket) noexcept;
+};
+using SocketHandle = UniqueHandle<SocketTraits>;
 
 enum class Error {
     None,
@@ -33,11 +43,11 @@ struct IoResult {
 class TcpSocket {
 public:
     TcpSocket() = default;
-    ~TcpSocket();
     TcpSocket(TcpSocket&& other) noexcept;
     TcpSocket& operator=(TcpSocket&& other) noexcept;
     TcpSocket(const TcpSocket&) = delete;
     TcpSocket& operator=(const TcpSocket&) = delete;
+
 
     // Resolves `host` and connects to the first address that answers within `timeout_ms` in all. The wait is
     // cut short when `stop` becomes true. The send and receive time-outs then apply to every later call. A
@@ -49,46 +59,43 @@ public:
     // Up to `size` bytes; 0 bytes with Error::Closed when the peer has closed.
     IoResult receive(char* buffer, std::size_t size);
     // Receives of at most `block` bytes each into consecutive parts of `buffer`, `size` bytes at most in all.
-    // The first waits as receive() does; the others take only what has arrived already. Where the system can
-    // (recvmmsg on Linux) they share one system call, which matters at small block sizes; elsewhere there is
-    // one receive per call. Each receive's byte count goes to `sizes` (room for `max_blocks`), `count` tells
-    // how many. Error::Closed only when the peer closed before any byte came.
+    // The first waits as receive() does; the others take only what has arrived already. They share one system
+    // call, which matters at small block sizes (and far more under Wine, where every call is costly): recvmmsg
+    // on Linux, one WSARecv with a buffer per block on Windows. Each receive's byte count goes to `sizes` (room
+    // for `max_blocks`), `count` tells how many. Error::Closed only when the peer closed before any byte came.
     IoResult receive_blocks(char* buffer, std::size_t size, std::size_t block, std::uint32_t* sizes,
                             std::size_t max_blocks, std::size_t& count);
-    // Shuts the socket down both ways; safe from another thread while send or receive is blocked (the caller
-    // keeps it from overlapping connect, close or destruction).
+    // Makes a send or receive blocked on another thread return at once, and every later one fail; the caller
+    // keeps it from overlapping connect, close or destruction. (POSIX: the socket is shut down both ways. Winsock
+    // does not wake a blocked call for that, so there the socket is non-blocking and calls wait in short
+    // slices that notice the interruption.)
     void interrupt();
-    void close();
-    bool is_open() const { return handle_ != kInvalid; }
+    void close() { handle_.reset(); }
+    bool is_open() const { return handle_.valid(); }
     // Time-outs of later send and receive calls; 0 or less waits without limit.
     void set_timeouts(int send_timeout_ms, int receive_timeout_ms);
 
 private:
     friend class TcpListener;
-    static constexpr std::uintptr_t kInvalid = ~std::uintptr_t{0};
-    std::uintptr_t handle_ = kInvalid;
+    SocketHandle handle_;
+    std::atomic<bool> interrupted_{false};
+    int send_timeout_ms_ = 0;     // where the system does not keep them (Winsock, see interrupt())
+    int receive_timeout_ms_ = 0;
 };
 
 // A listening socket on 127.0.0.1, for loopback servers in tests and tools.
 class TcpListener {
 public:
-    TcpListener() = default;
-    ~TcpListener();
-    TcpListener(TcpListener&& other) noexcept;
-    TcpListener& operator=(TcpListener&& other) noexcept;
-    TcpListener(const TcpListener&) = delete;
-    TcpListener& operator=(const TcpListener&) = delete;
 
     // Port 0 picks a free one.
     Error listen_loopback(std::uint16_t port = 0);
     std::uint16_t port() const { return port_; }
     // Waits up to `timeout_ms` for a connection; Error::TimedOut when none came.
     Error accept(TcpSocket& out, int timeout_ms);
-    void close();
+    void close() { handle_.reset(); }
 
 private:
-    static constexpr std::uintptr_t kInvalid = ~std::uintptr_t{0};
-    std::uintptr_t handle_ = kInvalid;
+    SocketHandle handle_;
     std::uint16_t port_ = 0;
 };
 

@@ -89,13 +89,11 @@ Error wait_connected(int fd, std::chrono::steady_clock::time_point deadline, con
 
 }  // namespace
 
-void TcpSocket::close() {
-    if (handle_ != kInvalid) ::close(fd_of(handle_));
-    handle_ = kInvalid;
-}
+void SocketTraits::close(Value socket) noexcept { ::close(fd_of(socket)); }
 
 void TcpSocket::interrupt() {
-    if (handle_ != kInvalid) ::shutdown(fd_of(handle_), SHUT_RDWR);
+    interrupted_ = true;
+    if (handle_) ::shutdown(fd_of(handle_.get()), SHUT_RDWR);
 }
 
 Error TcpSocket::connect(const std::string& host, std::uint16_t port, int timeout_ms, int send_timeout_ms,
@@ -117,7 +115,7 @@ Error TcpSocket::connect(const std::string& host, std::uint16_t port, int timeou
         const int fd = ::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, a->ai_protocol);
         if (fd < 0) continue;
         set_receive_buffer(fd);
-        handle_ = static_cast<std::uintptr_t>(fd);
+        handle_.reset(static_cast<std::uintptr_t>(fd));
         Error e = Error::None;
         if (::connect(fd, a->ai_addr, a->ai_addrlen) != 0) {
             e = errno == EINPROGRESS ? wait_connected(fd, deadline, stop) : from_errno(errno);
@@ -137,7 +135,7 @@ Error TcpSocket::connect(const std::string& host, std::uint16_t port, int timeou
 IoResult TcpSocket::send_all(const char* data, std::size_t size) {
     std::size_t sent = 0;
     while (sent < size) {
-        const ssize_t n = ::send(fd_of(handle_), data + sent, size - sent, MSG_NOSIGNAL);
+        const ssize_t n = ::send(fd_of(handle_.get()), data + sent, size - sent, MSG_NOSIGNAL);
         if (n < 0) {
             if (errno == EINTR) continue;
             return {from_errno(errno), sent};
@@ -149,7 +147,7 @@ IoResult TcpSocket::send_all(const char* data, std::size_t size) {
 
 IoResult TcpSocket::receive(char* buffer, std::size_t size) {
     for (;;) {
-        const ssize_t n = ::recv(fd_of(handle_), buffer, size, 0);
+        const ssize_t n = ::recv(fd_of(handle_.get()), buffer, size, 0);
         if (n > 0) return {Error::None, static_cast<std::size_t>(n)};
         if (n == 0) return {Error::Closed, 0};
         if (errno == EINTR) continue;
@@ -176,7 +174,7 @@ IoResult TcpSocket::receive_blocks(char* buffer, std::size_t size, std::size_t b
     if (n == 0) return {Error::None, 0};
     for (;;) {
         // MSG_WAITFORONE: only the first receive waits (up to the receive time-out).
-        const int got = ::recvmmsg(fd_of(handle_), msgs, static_cast<unsigned>(n), MSG_WAITFORONE, nullptr);
+        const int got = ::recvmmsg(fd_of(handle_.get()), msgs, static_cast<unsigned>(n), MSG_WAITFORONE, nullptr);
         if (got < 0) {
             if (errno == EINTR) continue;
             return {from_errno(errno), 0};
@@ -197,20 +195,15 @@ IoResult TcpSocket::receive_blocks(char* buffer, std::size_t size, std::size_t b
 }
 
 void TcpSocket::set_timeouts(int send_timeout_ms, int receive_timeout_ms) {
-    set_timeout(fd_of(handle_), SO_SNDTIMEO, send_timeout_ms);
-    set_timeout(fd_of(handle_), SO_RCVTIMEO, receive_timeout_ms);
-}
-
-void TcpListener::close() {
-    if (handle_ != kInvalid) ::close(fd_of(handle_));
-    handle_ = kInvalid;
+    set_timeout(fd_of(handle_.get()), SO_SNDTIMEO, send_timeout_ms);
+    set_timeout(fd_of(handle_.get()), SO_RCVTIMEO, receive_timeout_ms);
 }
 
 Error TcpListener::listen_loopback(std::uint16_t port) {
     close();
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) return Error::Io;
-    handle_ = static_cast<std::uintptr_t>(fd);
+    handle_.reset(static_cast<std::uintptr_t>(fd));
     const int one = 1;
     setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
     sockaddr_in addr{};
@@ -228,14 +221,13 @@ Error TcpListener::listen_loopback(std::uint16_t port) {
 }
 
 Error TcpListener::accept(TcpSocket& out, int timeout_ms) {
-    pollfd p{fd_of(handle_), POLLIN, 0};
+    pollfd p{fd_of(handle_.get()), POLLIN, 0};
     const int r = ::poll(&p, 1, timeout_ms);
     if (r == 0) return Error::TimedOut;
     if (r < 0) return Error::Io;
-    const int fd = ::accept4(fd_of(handle_), nullptr, nullptr, SOCK_CLOEXEC);
+    const int fd = ::accept4(fd_of(handle_.get()), nullptr, nullptr, SOCK_CLOEXEC);
     if (fd < 0) return Error::Io;
-    out.close();
-    out.handle_ = static_cast<std::uintptr_t>(fd);
+    out.handle_.reset(static_cast<std::uintptr_t>(fd));
     return Error::None;
 }
 

@@ -171,7 +171,9 @@ void HttpTestServer::answer(net::TcpSocket& socket, const HttpRequest& request, 
         send_text(socket, text);
         return;
     }
-    const auto size = static_cast<std::int64_t>(res.body.size());
+    const int number = entry.answered.fetch_add(1);
+    const std::string& body = res.change_after >= 0 && number >= res.change_after ? res.changed_body : res.body;
+    const auto size = static_cast<std::int64_t>(body.size());
     const bool partial = res.ranges && request.range_start.has_value();
     if (partial && *request.range_start >= size) {
         send_text(socket, "HTTP/1.1 416 Range Not Satisfiable\r\nContent-Range: bytes */" + std::to_string(size) +
@@ -179,25 +181,28 @@ void HttpTestServer::answer(net::TcpSocket& socket, const HttpRequest& request, 
         return;
     }
     std::int64_t from = 0;
+    std::int64_t to = size;
     std::string head;
     if (partial) {
         from = *request.range_start;
         if (from > 0) from = std::clamp<std::int64_t>(from + res.shift_range, 0, size - 1);
+        if (res.range_cap > 0) to = std::min(size, from + res.range_cap);
         head = "HTTP/1.1 206 Partial Content\r\nContent-Range: bytes " + std::to_string(from) + "-" +
-               std::to_string(size - 1) + "/" + std::to_string(size) + "\r\n";
+               std::to_string(to - 1) + "/" + std::to_string(size) + "\r\n";
     } else {
         head = "HTTP/1.1 200 OK\r\n";
     }
     head += "Content-Type: application/octet-stream\r\n";
-    if (res.send_length) head += "Content-Length: " + std::to_string(size - from + res.extra_length) + "\r\n";
+    if (res.send_length) head += "Content-Length: " + std::to_string(to - from + res.extra_length) + "\r\n";
     head += "Connection: close\r\n\r\n";
-    const std::int64_t with_head = std::clamp<std::int64_t>(res.body_with_head, 0, size - from);
-    head.append(res.body, static_cast<std::size_t>(from), static_cast<std::size_t>(with_head));
+    const std::int64_t with_head = std::clamp<std::int64_t>(res.body_with_head, 0, to - from);
+    head.append(body, static_cast<std::size_t>(from), static_cast<std::size_t>(with_head));
     if (!send_text(socket, head)) return;
-    send_body(socket, entry, from + with_head, size);
+    send_body(socket, entry, body, from + with_head, to);
 }
 
-bool HttpTestServer::send_body(net::TcpSocket& socket, Entry& entry, std::int64_t from, std::int64_t to) {
+bool HttpTestServer::send_body(net::TcpSocket& socket, Entry& entry, const std::string& body, std::int64_t from,
+                               std::int64_t to) {
     const Resource& res = entry.resource;
     const bool dropping = res.drop_after >= 0 && entry.drops_left.fetch_sub(1) > 0;
     const bool slow = res.slow_start >= 0 && from == res.slow_start && res.slow_rate > 0;
@@ -207,7 +212,7 @@ bool HttpTestServer::send_body(net::TcpSocket& socket, Entry& entry, std::int64_
         std::int64_t n = std::min<std::int64_t>(to - from - sent, slow ? std::max<std::int64_t>(res.slow_rate / 50, 1) : 16384);
         if (dropping) n = std::min(n, res.drop_after - sent);
         if (!stalled) n = std::min(n, res.stall_after - sent);
-        if (n > 0 && !socket.send_all(res.body.data() + from + sent, static_cast<std::size_t>(n)).ok()) return false;
+        if (n > 0 && !socket.send_all(body.data() + from + sent, static_cast<std::size_t>(n)).ok()) return false;
         sent += n;
         if (dropping && sent >= res.drop_after) return false;
         if (!stalled && sent >= res.stall_after) {

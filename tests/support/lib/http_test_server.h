@@ -44,6 +44,9 @@ struct Resource {
     std::int64_t slow_start = -1;   // a request for exactly this start is sent at `slow_rate` bytes/s
     std::int64_t slow_rate = 0;
     std::int64_t body_with_head = 0;  // this many body bytes go out in the same send as the head
+    std::int64_t range_cap = 0;       // a 206 carries at most this many bytes (its Content-Range says so)
+    int change_after = -1;            // requests after this many are answered from `changed_body`, as if the
+    std::string changed_body;         // file had been replaced on the server meanwhile
 };
 
 class HttpTestServer {
@@ -70,11 +73,13 @@ private:
         std::atomic<int> drops_left{0};
         std::atomic<int> stalls_left{0};
         std::atomic<bool> first_done{false};
+        std::atomic<int> answered{0};
     };
     void accept_loop();
     void serve(net::TcpSocket& socket);
     void answer(net::TcpSocket& socket, const HttpRequest& request, Entry& entry);
-    bool send_body(net::TcpSocket& socket, Entry& entry, std::int64_t from, std::int64_t to);
+    bool send_body(net::TcpSocket& socket, Entry& entry, const std::string& body, std::int64_t from,
+                   std::int64_t to);
 
     net::TcpListener listener_;
     std::uint16_t port_ = 0;
