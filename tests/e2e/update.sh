@@ -104,10 +104,12 @@ total=$(stat -c %s "$(uh_client)")
 size_kb=$(python3 -c "import math; v=math.floor($total/1024*100+1e-12+0.5)/100; print(('%.13g' % v))")
 samples=()
 for i in $(seq 1 60); do
-    reading=$(drv parts update/状态条1 -- pos update/进度条1 -- no-msgbox)
-    [ "$(printf '%s' "$reading" | sed -n 3p)" = none ] || break  # the download has ended
-    p=$(printf '%s' "$reading" | head -1)
-    [ -n "${p//|/}" ] && samples+=("$p|$(printf '%s' "$reading" | sed -n 2p)")
+    # A tick may run between two reads: a sample counts when the bar stood still around the status bar's read.
+    reading=$(drv pos update/进度条1 -- parts update/状态条1 -- pos update/进度条1 -- no-msgbox)
+    [ "$(printf '%s' "$reading" | sed -n 4p)" = none ] || break  # the download has ended
+    p=$(printf '%s' "$reading" | sed -n 2p)
+    [ "$(printf '%s' "$reading" | sed -n 1p)" = "$(printf '%s' "$reading" | sed -n 3p)" ] || continue
+    [ -n "${p//|/}" ] && samples+=("$p|$(printf '%s' "$reading" | sed -n 3p)")
     [ "$i" -eq 4 ] && e2e_shot update-progress
     sleep 0.3
 done
@@ -121,6 +123,7 @@ check "the percentage moved through more than one value" "yes" "$([ "$moving" -g
 agree=yes
 for s in "${samples[@]}"; do
     IFS='|' read -r _ _ _ pct pos <<< "$s"
+    [ -z "$pct" ] && continue  # the size came before the first tick
     [ "$pct" = "${pos}%" ] || agree=no
 done
 check "part 3 is the progress bar's position" "yes" "$agree"
