@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/long_path_win.h"
+
 namespace kv {
 namespace {
 
@@ -35,15 +37,15 @@ std::wstring utf8_to_wide(std::string_view utf8) { return to_wide(CP_UTF8, utf8)
 std::string ansi_path(const std::filesystem::path& path) {
     bool lossless = false;
     std::string ansi = to_narrow(CP_ACP, path.native(), &lossless);
-    if (lossless) return ansi;
+    if (lossless && ansi.size() < MAX_PATH) return ansi;
     // The file itself may not exist yet: shorten its folder, keep the (ASCII) file name.
-    const std::wstring dir = path.parent_path().native();
+    const std::wstring dir = extended_path(path.parent_path());
     DWORD n = GetShortPathNameW(dir.c_str(), nullptr, 0);
     if (n == 0) return ansi;
     std::wstring short_dir(n, L'\0');
     n = GetShortPathNameW(dir.c_str(), short_dir.data(), n);
     short_dir.resize(n);
-    std::wstring joined = short_dir + L"\\" + path.filename().native();
+    std::wstring joined = without_extended_prefix(short_dir) + L"\\" + path.filename().native();
     return to_narrow(CP_ACP, joined);
 }
 
