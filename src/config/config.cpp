@@ -20,7 +20,8 @@ std::filesystem::path& refused_path() {
     return p;
 }
 
-bool refused_locked(const std::filesystem::path& file) {
+// Callers hold the lock.
+bool refused(const std::filesystem::path& file) {
     return !refused_path().empty() && refused_path() == file;
 }
 }  // namespace
@@ -35,7 +36,7 @@ std::string read_setting(std::string_view section, std::string_view key) {
 void write_setting(std::string_view section, std::string_view key, std::string_view value) {
     std::lock_guard lock(config_lock());
     const auto file = config_path();
-    if (refused_locked(file)) return;
+    if (refused(file)) return;
     profile_write(file, section, key, value);
 }
 
@@ -61,7 +62,7 @@ SettingsAtStart check_settings_at_start() {
 
 bool settings_writes_refused() {
     std::lock_guard lock(config_lock());
-    return refused_locked(config_path());
+    return refused(config_path());
 }
 
 std::string default_config_text() {
@@ -84,7 +85,7 @@ std::string default_config_text() {
 void write_default_config(std::string_view text) {
     std::lock_guard lock(config_lock());
     const auto file = config_path();
-    if (refused_locked(file)) return;
+    if (refused(file)) return;
     file_replace(file, text);
 }
 

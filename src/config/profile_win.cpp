@@ -12,11 +12,12 @@
 namespace kv {
 namespace {
 
-// The path the profile functions accept, or nothing when the file's path stays MAX_PATH characters or longer
-// even in its short form: those files are read and written as text here instead.
+// The path the profile functions accept, or nothing when even its short form is MAX_PATH characters or longer,
+// or still needs characters the ANSI code page lacks (they come out as "?", which no path holds): those files
+// are read and written as text here instead, through the wide API.
 std::optional<std::string> system_profile_path(const std::filesystem::path& file) {
     std::string path = ansi_path(file);
-    if (path.size() >= MAX_PATH) return std::nullopt;
+    if (path.size() >= MAX_PATH || path.find('?') != std::string::npos) return std::nullopt;
     return path;
 }
 

@@ -69,7 +69,7 @@ read -r tray_x tray_y <<< "$(xdotool search --name '^Wine System Tray$' getwindo
 icon_x=$(( ${tray_x:-0} + 12 )); icon_y=$(( ${tray_y:-0} + 33 ))
 click_at "$icon_x" "$icon_y"
 check_eventually "a left click on the tray icon shows the window" "1" window_field visible
-check "centred again" "$(( (SW - 501) / 2 )) $(( (SH - 295) / 2 ))" "$(window_xy)"
+check_eventually "centred again" "$(( (SW - 501) / 2 )) $(( (SH - 295) / 2 ))" window_xy
 click_at "$icon_x" "$icon_y"
 check_eventually "a second left click hides it" "0" window_field visible
 xdotool mousemove --sync "$icon_x" "$icon_y" click 3

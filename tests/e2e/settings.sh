@@ -37,7 +37,6 @@ start_more "$G"
 wait_more
 check "the second start ends by itself, exit code 0" "0" "$MORE_EXIT"
 check_eventually "the first is shown again" "1" window_field visible
-check "centred, as from the tray" "$(( (SW - 501) / 2 )) $(( (SH - 295) / 2 ))" "$(window_field x) $(window_field y)"
 check "one launcher window" "visible=1 path=$(winpath "$G")\\BF2.exe" "$(windows)"
 check "one launcher process" "1" "$(drv processes Korvalen.exe)"
 check "the second start neither read nor wrote the settings" "no" "$([ -e "$G/BF_config.ini" ] && echo yes || echo no)"
@@ -48,6 +47,11 @@ start_more "$G"
 wait_more
 check "the second start ends by itself" "0" "$MORE_EXIT"
 check "still one launcher window, shown" "visible=1 path=$(winpath "$G")\\BF2.exe" "$(windows)"
+
+echo "a start right after the folder's launcher was ended is a launcher of its own"
+e2e_stop_launcher
+e2e_start_launcher "$G"
+check "its window is up" "visible=1 path=$(winpath "$G")\\BF2.exe" "$(windows)"
 e2e_stop_launcher
 
 echo "launchers in two game folders run side by side"
