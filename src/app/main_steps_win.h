@@ -10,6 +10,8 @@ class MainWindow;
 void setup_main_window(ui::MainWindow& window);
 void allow_main_window_close(ui::MainWindow& window);
 void finish_main_window(ui::MainWindow& window);
+// Tells the player, once the main window is up, that the settings file could not be read at start-up.
+void warn_settings_unreadable();
 
 // The game launch, and the version check that gates the update-checking start button.
 void launch_game(ui::MainWindow& window);

@@ -9,7 +9,9 @@
 
 #include "app/launcher_state_win.h"
 #include "app/program_end_win.h"
+#include "app/single_instance_win.h"
 #include "platform/paths.h"
+#include "platform/trace.h"
 #include "ui/main_window_win.h"
 #include "ui/modal_win.h"
 
@@ -59,8 +61,10 @@ int run() {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     try {
+        if (!kv::claim_launcher_folder()) return 0;  // the folder's launcher came forward instead
         return run();
     } catch (...) {
+        kv::trace_failure("wWinMain", kv::current_exception_text());
         return 1;
     }
 }

@@ -10,6 +10,11 @@ SwitchValue parse_switch(std::string_view stored) {
     return SwitchValue::Unset;
 }
 
+ScreenSize game_screen_size(const std::optional<ScreenSize>& display_mode, ScreenSize system_metrics) {
+    if (display_mode && display_mode->width > 0 && display_mode->height > 0) return *display_mode;
+    return system_metrics;
+}
+
 ResolutionTexts resolution_texts(std::string_view stored_width, std::string_view stored_height, int screen_width,
                                  int screen_height) {
     if (!stored_width.empty() || !stored_height.empty())

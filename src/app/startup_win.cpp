@@ -21,6 +21,21 @@ void apply_switch(ui::MainWindow& w, int box, const std::string& stored) {
     }
 }
 
+ScreenSize primary_screen_pixels() {
+    DEVMODEW mode{};
+    mode.dmSize = sizeof mode;
+    std::optional<ScreenSize> display_mode;
+    if (EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode))
+        display_mode = ScreenSize{static_cast<int>(mode.dmPelsWidth), static_cast<int>(mode.dmPelsHeight)};
+    return game_screen_size(display_mode, {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+}
+
+void show_screen_size(ui::MainWindow& w) {
+    const ScreenSize screen = primary_screen_pixels();
+    w.set_text(ui::kWidthEdit, std::to_wstring(screen.width));
+    w.set_text(ui::kHeightEdit, std::to_wstring(screen.height));
+}
+
 }  // namespace
 
 void setup_main_window(ui::MainWindow& w) {
@@ -34,14 +49,18 @@ void setup_main_window(ui::MainWindow& w) {
 
     w.set_text(ui::kClientPathEdit, launcher_file("\\BF2.exe").native());
 
-    const int screen_w = GetSystemMetrics(SM_CXSCREEN);
-    const int screen_h = GetSystemMetrics(SM_CYSCREEN);
-    std::error_code ec;
-    if (!std::filesystem::exists(config_path(), ec)) {
-        w.set_text(ui::kWidthEdit, std::to_wstring(screen_w));
-        w.set_text(ui::kHeightEdit, std::to_wstring(screen_h));
-        write_default_config(wide_to_gbk(w.text(ui::kDefaultConfigEdit)));
-        return;
+    switch (check_settings_at_start()) {
+        case SettingsAtStart::FirstStart:
+            show_screen_size(w);
+            write_default_config(wide_to_gbk(w.text(ui::kDefaultConfigEdit)));
+            return;
+        case SettingsAtStart::Unreadable:
+            // Nothing is loaded and nothing will be written; the player hears why once the window is up.
+            show_screen_size(w);
+            PostMessageW(w.hwnd(), ui::MainWindow::settings_warning_message(), 0, 0);
+            return;
+        case SettingsAtStart::Load:
+            break;
     }
 
     s.StoredWidth = read_setting("bf_X", "data");
@@ -53,7 +72,8 @@ void setup_main_window(ui::MainWindow& w) {
     w.set_text(ui::kVersionLabel, version_line(gbk_to_wide(version)));
     s.LocalClientVersion = version;
 
-    const ResolutionTexts res = resolution_texts(s.StoredWidth, s.StoredHeight, screen_w, screen_h);
+    const ScreenSize screen = primary_screen_pixels();
+    const ResolutionTexts res = resolution_texts(s.StoredWidth, s.StoredHeight, screen.width, screen.height);
     w.set_text(ui::kWidthEdit, gbk_to_wide(res.width));
     w.set_text(ui::kHeightEdit, gbk_to_wide(res.height));
 
@@ -78,6 +98,14 @@ void setup_main_window(ui::MainWindow& w) {
         case SwitchValue::Unset:
             break;
     }
+}
+
+void warn_settings_unreadable() {
+    MessageBoxW(
+        nullptr,
+        L"无法读取设置文件BF_config.ini，它可能正被其他程序占用。为免覆盖您的设置，本次运行不会保存任何设置。"
+        L"请关闭占用它的程序后重新打开本软件。",
+        L"温馨提示", MB_OK | MB_ICONWARNING | MB_TASKMODAL);
 }
 
 void allow_main_window_close(ui::MainWindow& w) { w.tray().remove(); }

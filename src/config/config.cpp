@@ -1,6 +1,5 @@
 #include "config/config.h"
 
-#include <fstream>
 #include <mutex>
 
 #include "config/profile.h"
@@ -9,9 +8,21 @@
 
 namespace kv {
 namespace {
+// One lock around every access to the file and to the refused path.
 std::mutex& config_lock() {
     static std::mutex m;
     return m;
+}
+
+// The settings file found unreadable at start-up; empty while writes are allowed.
+std::filesystem::path& refused_path() {
+    static std::filesystem::path p;
+    return p;
+}
+
+// Callers hold the lock.
+bool refused(const std::filesystem::path& file) {
+    return !refused_path().empty() && refused_path() == file;
 }
 }  // namespace
 
@@ -24,7 +35,34 @@ std::string read_setting(std::string_view section, std::string_view key) {
 
 void write_setting(std::string_view section, std::string_view key, std::string_view value) {
     std::lock_guard lock(config_lock());
-    profile_write(config_path(), section, key, value);
+    const auto file = config_path();
+    if (refused(file)) return;
+    profile_write(file, section, key, value);
+}
+
+bool is_blank_settings_text(std::string_view text) {
+    return text.find_first_not_of(" \t\r\n") == std::string_view::npos;
+}
+
+SettingsAtStart check_settings_at_start() {
+    std::lock_guard lock(config_lock());
+    const auto file = config_path();
+    const FileBytes found = file_read(file);
+    switch (found.status) {
+        case FileBytes::Status::Missing:
+            return SettingsAtStart::FirstStart;
+        case FileBytes::Status::Read:
+            return is_blank_settings_text(found.bytes) ? SettingsAtStart::FirstStart : SettingsAtStart::Load;
+        case FileBytes::Status::Unreadable:
+            break;
+    }
+    refused_path() = file;
+    return SettingsAtStart::Unreadable;
+}
+
+bool settings_writes_refused() {
+    std::lock_guard lock(config_lock());
+    return refused(config_path());
 }
 
 std::string default_config_text() {
@@ -46,8 +84,9 @@ std::string default_config_text() {
 
 void write_default_config(std::string_view text) {
     std::lock_guard lock(config_lock());
-    std::ofstream out(config_path(), std::ios::binary | std::ios::trunc);
-    if (out) out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    const auto file = config_path();
+    if (refused(file)) return;
+    file_replace(file, text);
 }
 
 void store_windowed_switch(bool checked) { write_setting("ck_kg", "data", switch_text(checked)); }

@@ -2,41 +2,45 @@
 
 #include <fstream>
 #include <iterator>
-#include <optional>
 
 #include "config/ini_text.h"
 
 namespace kv {
-namespace {
 
-std::optional<std::string> read_file(const std::filesystem::path& file) {
+FileBytes portable_file_read(const std::filesystem::path& file) {
+    std::error_code ec;
+    const auto status = std::filesystem::status(file, ec);
+    if (status.type() == std::filesystem::file_type::not_found) return {FileBytes::Status::Missing, {}};
+    if (ec || !std::filesystem::is_regular_file(status)) return {FileBytes::Status::Unreadable, {}};
     std::ifstream in(file, std::ios::binary);
-    if (!in) return std::nullopt;
+    if (!in) return {FileBytes::Status::Unreadable, {}};
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
-    return bytes;
+    if (in.bad()) return {FileBytes::Status::Unreadable, {}};
+    return {FileBytes::Status::Read, std::move(bytes)};
 }
 
-}  // namespace
+bool portable_file_replace(const std::filesystem::path& file, std::string_view bytes) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return !out.fail();
+}
 
 std::string portable_profile_read(const std::filesystem::path& file, std::string_view section,
                                   std::string_view key) {
-    auto text = read_file(file);
-    return text ? ini::get(*text, section, key) : std::string();
+    const FileBytes f = portable_file_read(file);
+    return f.status == FileBytes::Status::Read ? ini::get(f.bytes, section, key) : std::string();
 }
 
 bool portable_profile_write(const std::filesystem::path& file, std::string_view section, std::string_view key,
                             std::string_view value) {
-    std::error_code ec;
-    const bool exists = std::filesystem::exists(file, ec);
-    std::string text;
-    if (exists) {
-        auto current = read_file(file);
-        if (!current) return false;  // unreadable: never replace what we could not read
-        text = std::move(*current);
-    }
-    const std::string updated = ini::put(text, section, key, value);
-    if (exists && updated == text) return true;
+    const FileBytes current = portable_file_read(file);
+    if (current.status == FileBytes::Status::Unreadable)
+        return false;  // never replace what we could not read
+    const bool exists = current.status == FileBytes::Status::Read;
+    const std::string updated = ini::put(current.bytes, section, key, value);
+    if (exists && updated == current.bytes) return true;
     // Open without truncating first, so that a read-only or locked file fails before any byte is lost.
     std::fstream out(file, std::ios::binary | std::ios::in | std::ios::out);
     if (!out && !exists) out.open(file, std::ios::binary | std::ios::out);
@@ -44,8 +48,9 @@ bool portable_profile_write(const std::filesystem::path& file, std::string_view 
     out.seekp(0);
     out.write(updated.data(), static_cast<std::streamsize>(updated.size()));
     out.close();
-    if (!out) return false;
-    if (updated.size() < text.size()) std::filesystem::resize_file(file, updated.size(), ec);
+    if (out.fail()) return false;
+    std::error_code ec;
+    if (updated.size() < current.bytes.size()) std::filesystem::resize_file(file, updated.size(), ec);
     return !ec;
 }
 

@@ -27,7 +27,7 @@ ComPtr<IDispatch> create_from_progid(const wchar_t* progid) {
 }
 
 // "Run" with window style 1 and no waiting.
-void shell_run(IDispatch* shell, std::wstring_view command_line) {
+HRESULT shell_run(IDispatch* shell, std::wstring_view command_line) {
     VARIANT args[3];
     for (auto& a : args) VariantInit(&a);
     set_bstr(args[0], command_line);
@@ -35,8 +35,9 @@ void shell_run(IDispatch* shell, std::wstring_view command_line) {
     args[1].lVal = 1;
     args[2].vt = VT_BOOL;
     args[2].boolVal = VARIANT_FALSE;
-    dispatch_call(shell, L"Run", DISPATCH_METHOD, args, 3);
+    const HRESULT hr = dispatch_invoke(shell, L"Run", DISPATCH_METHOD, args, 3);
     for (auto& a : args) VariantClear(&a);
+    return hr;
 }
 
 }  // namespace
@@ -68,10 +69,16 @@ ShellHolder ShellHolder::from_type_library(const wchar_t* file, const wchar_t* c
 
 bool dispatch_call(IDispatch* object, const wchar_t* name, WORD kind, VARIANT* args, unsigned count,
                    VARIANT* result) {
-    if (!object) return false;
+    return SUCCEEDED(dispatch_invoke(object, name, kind, args, count, result));
+}
+
+HRESULT dispatch_invoke(IDispatch* object, const wchar_t* name, WORD kind, VARIANT* args, unsigned count,
+                        VARIANT* result) {
+    if (!object) return E_POINTER;
     DISPID id = 0;
     LPOLESTR names[1] = {const_cast<LPOLESTR>(name)};
-    if (FAILED(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) return false;
+    if (const HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id); FAILED(hr))
+        return hr;
     // Invoke takes its arguments last to first.
     std::vector<VARIANT> reversed(args, args + count);
     std::reverse(reversed.begin(), reversed.end());
@@ -86,16 +93,21 @@ bool dispatch_call(IDispatch* object, const wchar_t* name, WORD kind, VARIANT* a
     UINT arg_err = 0;
     HRESULT hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kind, &params, result ? result : &ignored.v,
                                 &excep, &arg_err);
+    if (hr == DISP_E_EXCEPTION) {
+        // The method's own error travels in the exception record.
+        if (excep.pfnDeferredFillIn) excep.pfnDeferredFillIn(&excep);
+        if (FAILED(excep.scode)) hr = excep.scode;
+    }
     SysFreeString(excep.bstrSource);
     SysFreeString(excep.bstrDescription);
     SysFreeString(excep.bstrHelpFile);
-    return SUCCEEDED(hr);
+    return hr;
 }
 
-void run_with_shell(const ShellHolder& shell, std::wstring_view path, std::wstring_view arguments) {
+HRESULT run_with_shell(const ShellHolder& shell, std::wstring_view path, std::wstring_view arguments) {
     ComPtr<IDispatch> object;
-    if (!shell.get_object(object)) return;
-    shell_run(object.Get(), shell_command_line(path, arguments));
+    if (!shell.get_object(object)) return REGDB_E_CLASSNOTREG;
+    return shell_run(object.Get(), shell_command_line(path, arguments));
 }
 
 void open_url(std::wstring_view address) {

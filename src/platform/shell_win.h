@@ -44,10 +44,14 @@ private:
 // Calls a method or sets a property by name; arguments are given in order. False when the call failed.
 bool dispatch_call(IDispatch* object, const wchar_t* name, WORD kind, VARIANT* args, unsigned count,
                    VARIANT* result = nullptr);
+// The same, with the reason of a failure: the error the method raised, or the failure of the call itself.
+HRESULT dispatch_invoke(IDispatch* object, const wchar_t* name, WORD kind, VARIANT* args, unsigned count,
+                        VARIANT* result = nullptr);
 
 // Runs `path` with `arguments` through the shell object ("Run", window style 1, no wait). Nothing is run when
-// the object was not created; failures are silent.
-void run_with_shell(const ShellHolder& shell, std::wstring_view path, std::wstring_view arguments);
+// the object was not created (REGDB_E_CLASSNOTREG); otherwise the error "Run" raised, or S_OK once the
+// program was started.
+HRESULT run_with_shell(const ShellHolder& shell, std::wstring_view path, std::wstring_view arguments);
 
 // Hands `address` to the program registered for its scheme (for web pages the default browser), through a
 // fresh shell object and the system's URL handler.

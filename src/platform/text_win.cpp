@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/long_path_win.h"
+
 namespace kv {
 namespace {
 
@@ -36,15 +38,15 @@ std::string wide_to_utf8(std::wstring_view wide) { return to_narrow(CP_UTF8, wid
 std::string ansi_path(const std::filesystem::path& path) {
     bool lossless = false;
     std::string ansi = to_narrow(CP_ACP, path.native(), &lossless);
-    if (lossless) return ansi;
+    if (lossless && ansi.size() < MAX_PATH) return ansi;
     // The file itself may not exist yet: shorten its folder, keep the (ASCII) file name.
-    const std::wstring dir = path.parent_path().native();
+    const std::wstring dir = extended_path(path.parent_path());
     DWORD n = GetShortPathNameW(dir.c_str(), nullptr, 0);
     if (n == 0) return ansi;
     std::wstring short_dir(n, L'\0');
     n = GetShortPathNameW(dir.c_str(), short_dir.data(), n);
     short_dir.resize(n);
-    std::wstring joined = short_dir + L"\\" + path.filename().native();
+    std::wstring joined = without_extended_prefix(short_dir) + L"\\" + path.filename().native();
     return to_narrow(CP_ACP, joined);
 }
 

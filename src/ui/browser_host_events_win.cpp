@@ -5,6 +5,7 @@
 
 #include <new>
 
+#include "platform/trace.h"
 namespace kv::ui::detail {
 
 namespace {
@@ -114,6 +115,7 @@ HRESULT STDMETHODCALLTYPE BrowserEvents::Invoke(DISPID id, REFIID riid, LCID, WO
                 return DISP_E_MEMBERNOTFOUND;
         }
     } catch (...) {
+        trace_failure("browser event", current_exception_text());
         return E_UNEXPECTED;
     }
 }
@@ -133,6 +135,7 @@ HRESULT BrowserEvents::on_new_window(DISPID id, const DISPPARAMS& params) {
         const NewWindowHandler handler = new_window_;  // the handler may replace itself
         allow = handler(url ? text_of(url) : std::wstring());
     } catch (...) {
+        trace_failure("browser new window", current_exception_text());
         allow = false;
     }
     if (!allow) *cancel = VARIANT_TRUE;

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "platform/com_win.h"
+#include "platform/trace.h"
 #include "ui/browser_host_events_win.h"
 
 namespace kv::ui {
@@ -88,6 +89,7 @@ std::unique_ptr<BrowserHost> BrowserHost::create(HWND parent, int id, const RECT
         host->apply_text_size();  // fails harmlessly while no document is loaded
         return host;
     } catch (...) {
+        trace_failure("browser host", current_exception_text());
         return nullptr;
     }
 }
@@ -141,6 +143,7 @@ bool BrowserHost::navigate(const std::wstring& url) {
         last_address_ = url;
         return true;
     } catch (...) {
+        trace_failure("browser navigate", current_exception_text());
         return false;
     }
 }

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include "platform/trace.h"
 #include "ui/int_text.h"
 
 namespace kv::ui {
@@ -152,11 +153,8 @@ LRESULT Label::handle(UINT msg, WPARAM wp, LPARAM lp) {
             return r;
         }
         case WM_SETCURSOR:
-            if (style_.hand_cursor) {
-                SetCursor(LoadCursorW(nullptr, IDC_HAND));
-                return TRUE;
-            }
-            return default_handle(msg, wp, lp);
+            SetCursor(style_.hand_cursor ? LoadCursorW(nullptr, IDC_HAND) : window_pointer(hwnd()));
+            return TRUE;
         case WM_LBUTTONUP:
             notify_parent(hwnd(), kNotifyLeftReleased);
             return 0;
@@ -181,12 +179,54 @@ LRESULT CALLBACK integer_edit_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UI
         }
         if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, integer_edit_proc, 1);
     } catch (...) {
+        trace_failure("integer edit box", current_exception_text());
     }
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK display_line_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+    switch (msg) {
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONDBLCLK:
+        case WM_MBUTTONDOWN:
+        case WM_MBUTTONDBLCLK:
+            return 0;  // an edit box takes the focus on a press
+        case WM_SETCURSOR:
+            if (LOWORD(lp) != HTCLIENT) break;
+            SetCursor(window_pointer(hwnd));
+            return TRUE;
+        case WM_NCDESTROY:
+            RemoveWindowSubclass(hwnd, display_line_proc, 1);
+            break;
+    }
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK hand_pointer_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+    if (msg == WM_SETCURSOR && LOWORD(lp) == HTCLIENT) {
+        SetCursor(LoadCursorW(nullptr, IDC_HAND));
+        return TRUE;
+    }
+    if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, hand_pointer_proc, 1);
     return DefSubclassProc(hwnd, msg, wp, lp);
 }
 }  // namespace
 
 void make_integer_edit(HWND edit) { SetWindowSubclass(edit, integer_edit_proc, 1, 0); }
+void make_display_line(HWND edit) {
+    SetWindowSubclass(edit, display_line_proc, 1, 0);
+}
+void use_hand_pointer(HWND control) {
+    SetWindowSubclass(control, hand_pointer_proc, 1, 0);
+}
+
+HCURSOR window_pointer(HWND control) {
+    HWND top = GetAncestor(control, GA_ROOT);
+    auto cursor = reinterpret_cast<HCURSOR>(GetClassLongPtrW(top ? top : control, GCLP_HCURSOR));
+    return cursor ? cursor : LoadCursorW(nullptr, IDC_ARROW);
+}
 
 // ---- TrayIcon ----
 

@@ -67,6 +67,16 @@ private:
 // Makes an existing EDIT control accept typed integers only and normalise its text when it loses the focus.
 void make_integer_edit(HWND edit);
 
+// Makes an existing EDIT control a line that only shows text: the mouse gives it no focus (give it no tab
+// stop either) and its window's own pointer shows over it.
+void make_display_line(HWND edit);
+
+// Makes an existing control show the system's hand pointer; its class keeps its own.
+void use_hand_pointer(HWND control);
+
+// The pointer of the top-level window that holds `control`: its class cursor.
+HCURSOR window_pointer(HWND control);
+
 // A notification-area icon, removed when the object goes.
 class TrayIcon {
 public:

@@ -7,6 +7,7 @@
 #include "app/launcher_state_win.h"
 #include "app/main_steps_win.h"
 #include "app/resource.h"
+#include "app/single_instance_win.h"
 #include "config/config.h"
 #include "deploy.h"
 #include "platform/shell_win.h"
@@ -59,10 +60,9 @@ void launcher_window_closed() {
 
 class MainWindow::TitleStrip : public Window {
 public:
-    bool create(HWND parent, HCURSOR cursor) {
+    bool create(HWND parent) {
         register_class(L"KvTitleStrip", [](WNDCLASSEXW& wc) { wc.hbrBackground = nullptr; });
         picture_ = load_picture(L"TITLE");
-        cursor_ = cursor;
         return Window::create(0, L"KvTitleStrip", L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0,
                               34, 500, 41, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTitleStrip))) !=
                nullptr;
@@ -81,11 +81,9 @@ protected:
                 paint_buffered(hwnd(), [this](HDC dc, const RECT&) { paint(dc); });
                 return 0;
             case WM_SETCURSOR:
-                if (LOWORD(lp) == HTCLIENT && cursor_) {
-                    SetCursor(cursor_);
-                    return TRUE;
-                }
-                break;
+                if (LOWORD(lp) != HTCLIENT) break;
+                SetCursor(window_pointer(hwnd()));  // the main window's own arrow
+                return TRUE;
             case WM_MOUSEMOVE:
             case WM_LBUTTONDOWN:
                 notify_parent(hwnd(), msg == WM_MOUSEMOVE ? kNotifyMouseMove : kNotifyPressed);
@@ -112,7 +110,6 @@ private:
         }
     }
     Picture picture_;
-    HCURSOR cursor_ = nullptr;
 };
 
 // ---- MainWindow ----
@@ -121,16 +118,14 @@ MainWindow::MainWindow() = default;
 MainWindow::~MainWindow() = default;
 
 bool MainWindow::create() {
-    arrow_cursor_.reset(static_cast<HCURSOR>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_KORVALEN_ARROW),
-                                                        IMAGE_CURSOR, 32, 32, 0)));
-    static HCURSOR class_cursor = nullptr;
-    static HICON class_icon = nullptr;
-    class_cursor = arrow_cursor_ ? arrow_cursor_.get() : LoadCursorW(nullptr, IDC_ARROW);
-    class_icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KORVALEN));
     register_class(kMainWindowClass, [](WNDCLASSEXW& wc) {
-        wc.hIcon = class_icon;
-        wc.hIconSm = class_icon;
-        wc.hCursor = class_cursor;
+        // Shared resources: the system keeps them as long as the program, so they outlive every window of the
+        // class and the class itself.
+        const HINSTANCE self = GetModuleHandleW(nullptr);
+        wc.hIcon = LoadIconW(self, MAKEINTRESOURCEW(IDI_KORVALEN));
+        wc.hIconSm = wc.hIcon;
+        const HCURSOR arrow = LoadCursorW(self, MAKEINTRESOURCEW(IDC_KORVALEN_ARROW));
+        wc.hCursor = arrow ? arrow : LoadCursorW(nullptr, IDC_ARROW);
         wc.hbrBackground = nullptr;
     });
     const POINT at = centred_origin();
@@ -185,7 +180,7 @@ bool MainWindow::on_create() {
 void MainWindow::create_controls() {
     HWND w = hwnd();
     strip_ = std::make_unique<TitleStrip>();
-    strip_->create(w, arrow_cursor_ ? arrow_cursor_.get() : nullptr);
+    strip_->create(w);
     HWND s = strip_->hwnd();
 
     Label::Style yellow{kYellow, ui_font_.get(), DT_CENTER, false};
@@ -193,8 +188,10 @@ void MainWindow::create_controls() {
     hide_.create(s, kHideButton, 407, 7, 35, 27, {L"MIN_NORMAL", L"MIN_HOVER", L"MIN_PRESSED", nullptr});
     close_.create(s, kCloseButton, 455, 7, 35, 27, {L"CLOSE_NORMAL", L"CLOSE_HOVER", L"CLOSE_PRESSED", nullptr});
 
-    HWND echo = make_edit(w, kEchoEdit, 0, 73, 504, 21, WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 0, echo_font_.get());
-    EnableWindow(echo, FALSE);
+    // Read-only rather than disabled: a disabled edit box draws grey whatever colour it is given.
+    HWND echo = make_edit(w, kEchoEdit, 0, 73, 504, 21, WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL | ES_READONLY,
+                          0, echo_font_.get());
+    make_display_line(echo);
     // The title strip lies above the echo line where the two overlap.
     SetWindowPos(s, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 
@@ -211,7 +208,7 @@ void MainWindow::create_controls() {
         SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(ui_font_.get()), FALSE);
         // Themed check boxes ignore the text colour; these are drawn classic to show silver on blue.
         SetWindowTheme(box, L"", L"");
-        SetClassLongPtrW(box, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(LoadCursorW(nullptr, IDC_HAND)));
+        use_hand_pointer(box);
     }
 
     resolution_caption_.create(w, kResolutionCaption, 46, 161, 49, 16, L"分辨率:", {kSilver, ui_font_.get(), DT_LEFT, false});
@@ -221,7 +218,8 @@ void MainWindow::create_controls() {
         make_integer_edit(e);
     }
     times_.create(w, kTimesLabel, 141, 161, 16, 16, L"*", {kGrey, ui_font_.get(), DT_LEFT, false});
-    make_edit(w, kClockEdit, 40, 184, 171, 16, WS_VISIBLE | ES_CENTER | ES_READONLY, 0, ui_font_.get());
+    make_display_line(
+        make_edit(w, kClockEdit, 40, 184, 171, 16, WS_VISIBLE | ES_CENTER | ES_READONLY, 0, ui_font_.get()));
 
     start_.create(w, kStartButton, 67, 218, 105, 30, {L"START_NORMAL", L"START_HOVER", nullptr, nullptr});
     update_start_.create(w, kUpdateStartButton, 48, 218, 105, 30, {L"START_HOVER", L"START_NORMAL", nullptr, nullptr});
@@ -254,6 +252,11 @@ void MainWindow::create_controls() {
     SetWindowTextW(defaults, gbk_to_wide(default_config_text()).c_str());
 }
 
+UINT MainWindow::settings_warning_message() {
+    static const UINT msg = RegisterWindowMessageW(L"Korvalen.SettingsUnreadable");
+    return msg;
+}
+
 void MainWindow::show_tip(const wchar_t* text) {
     if (text && text != this->text(kTipLabel)) set_text(kTipLabel, text);
 }
@@ -276,6 +279,15 @@ void MainWindow::toggle(int code) {
     SetForegroundWindow(hwnd());
     const POINT at = centred_origin();
     SetWindowPos(hwnd(), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
+void MainWindow::come_back() {
+    if (!IsWindowVisible(hwnd())) {
+        toggle(1);  // out of the tray: shown, restored, activated and centred
+        return;
+    }
+    if (IsIconic(hwnd())) ShowWindow(hwnd(), SW_RESTORE);
+    SetForegroundWindow(hwnd());
 }
 
 void MainWindow::on_tray(UINT mouse_message) {
@@ -395,6 +407,10 @@ LRESULT MainWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
         on_tray(LOWORD(lp));
         return 0;
     }
+    if (msg == settings_warning_message()) {
+        warn_settings_unreadable();
+        return 0;
+    }
     if (msg == TrayIcon::taskbar_created_message()) {
         tray_.restore();
         return 0;
@@ -425,6 +441,10 @@ LRESULT MainWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_NCLBUTTONDBLCLK:
             return 0;  // no maximising by a double-click on the drag area
+        case WM_COPYDATA:  // a second start in this launcher's folder
+            if (!lp || !is_call_for_this_folder(*reinterpret_cast<const COPYDATASTRUCT*>(lp))) return FALSE;
+            come_back();
+            return TRUE;
         case WM_CLOSE:
             allow_main_window_close(*this);
             DestroyWindow(hwnd());

@@ -43,9 +43,14 @@ public:
 
     // The tray icon's event: 1 left button released, 2 left double-click, 3 right button released / menu key.
     void toggle(int code);
+    // Brings the window forward for a second start in its folder: out of the tray, or restored and activated.
+    void come_back();
     void show_tip(const wchar_t* text);
     void update_clock();
     bool move_freely() const { return move_freely_; }
+
+    // Posted by start-up when the settings file could not be read: the player is told once the window is up.
+    static UINT settings_warning_message();
 
     static constexpr UINT kTrayMessage = WM_APP + 1;
     static constexpr UINT kTrayId = 1;
@@ -69,7 +74,6 @@ private:
     Picture skin_;
     OwnedFont title_font_, echo_font_, ui_font_, site_font_;
     OwnedBrush panel_brush_, navy_brush_;
-    OwnedCursor arrow_cursor_;
     std::unique_ptr<TitleStrip> strip_;
     PictureButton hide_, close_, h1_, h2_, h3_, start_, update_start_, home_, key_, share_;
     Label title_text_, h1_caption_, h2_caption_, resolution_caption_, times_, tip_, site_title_, host_, version_;

@@ -1,3 +1,6 @@
+#include <string>
+
+#include "platform/trace.h"
 #include "ui/window.h"
 
 namespace kv::ui {
@@ -61,6 +64,7 @@ LRESULT CALLBACK Window::proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     try {
         result = self->handle(msg, wp, lp);
     } catch (...) {
+        trace_failure("window procedure, message " + std::to_string(msg), current_exception_text());
         result = DefWindowProcW(hwnd, msg, wp, lp);
     }
     if (msg == WM_NCDESTROY) {

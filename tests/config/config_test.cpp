@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -85,6 +87,68 @@ TEST_F(ConfigFile, MissingFolderNeverThrowsAndReadsEmpty) {
     EXPECT_EQ(read_setting("dh_kg", "data"), "");
 }
 
+TEST(SettingsText, OnlyBlanksAndLineEndsCountAsEmpty) {
+    for (const char* blank : {"", "\r\n", " ", "\t \r\n\r\n  ", "\n\n"})
+        EXPECT_TRUE(is_blank_settings_text(blank)) << blank;
+    for (const std::string content : {"x", "\r\n[ck_kg]", " =", "\x1a", "\xa1\xa1"})
+        EXPECT_FALSE(is_blank_settings_text(content)) << content;
+    EXPECT_FALSE(is_blank_settings_text(std::string("\r\n\0", 3))) << "a zero byte is content";
+}
+
+// What start-up finds: a missing or blank file is a first start, anything with content is loaded untouched.
+TEST_F(ConfigFile, StartFindsFirstStartOrLoadAndChangesNothing) {
+    struct Case {
+        const char* name;
+        std::optional<std::string> file;
+        SettingsAtStart expected;
+    } cases[] = {
+        {"no file", std::nullopt, SettingsAtStart::FirstStart},
+        {"0 bytes", std::string(), SettingsAtStart::FirstStart},
+        {"blanks and line ends", std::string("\r\n  \r\n\t\n"), SettingsAtStart::FirstStart},
+        {"the default text", default_config_text(), SettingsAtStart::Load},
+        {"one section", std::string("[ck_kg]\r\ndata=open"), SettingsAtStart::Load},
+        {"garbage", std::string("\x01\xff\xfe"), SettingsAtStart::Load},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(config_path());
+        if (c.file) test::write_bytes(config_path(), *c.file);
+        EXPECT_EQ(check_settings_at_start(), c.expected);
+        EXPECT_EQ(std::filesystem::exists(config_path()), c.file.has_value());
+        if (c.file) {
+            EXPECT_EQ(bytes(), *c.file);
+        }
+        EXPECT_FALSE(settings_writes_refused());
+    }
+}
+
+// A folder where the file should be cannot be read: nothing of the run may be written there, not the default
+// text, not a click, not the close steps.
+TEST_F(ConfigFile, UnreadableAtStartRefusesEveryWriteOfTheRun) {
+    std::filesystem::create_directory(config_path());
+    test::write_bytes(config_path() / "inside", "x");
+    EXPECT_EQ(check_settings_at_start(), SettingsAtStart::Unreadable);
+    EXPECT_TRUE(settings_writes_refused());
+    write_default_config(default_config_text());
+    store_windowed_switch(true);
+    store_intro_switch(false);
+    write_setting("bf2_exe", "version", "x");
+    EXPECT_TRUE(std::filesystem::is_directory(config_path()));
+    EXPECT_EQ(test::read_bytes(config_path() / "inside"), "x");
+    // Even once the folder is gone and a file could be made, this run leaves the path alone.
+    std::filesystem::remove_all(config_path());
+    store_windowed_switch(true);
+    write_default_config(default_config_text());
+    EXPECT_FALSE(std::filesystem::exists(config_path()));
+
+    // Another game folder in the same process is not affected.
+    test::TempDir other;
+    set_launcher_dir(other.path());
+    EXPECT_FALSE(settings_writes_refused());
+    store_windowed_switch(true);
+    EXPECT_EQ(read_setting("ck_kg", "data"), "open");
+}
+
 // Threads writing and reading at once: every value in the end is one some thread wrote, and no line is torn.
 TEST_F(ConfigFile, ConcurrentWritesAndReadsNeverTearTheFile) {
     write_default_config(default_config_text());
@@ -96,7 +160,9 @@ TEST_F(ConfigFile, ConcurrentWritesAndReadsNeverTearTheFile) {
         threads.emplace_back([&, t] {
             for (int i = 0; i < kRounds; ++i) {
                 const char* s = sections[(t + i) % 4];
-                write_setting(s, "data", "t" + std::to_string(t) + "-" + std::to_string(i));
+                char value[32];
+                std::snprintf(value, sizeof value, "t%d-%d", t, i);
+                write_setting(s, "data", value);
                 const std::string v = read_setting(sections[i % 4], "data");
                 if (!v.empty() && v != "close" && v[0] != 't') bad_reads[t].push_back(v);
             }

@@ -79,6 +79,8 @@ inline std::vector<ProfileCase> profile_read_cases() {
 }
 
 // Write sequences. In launcher form (files the launcher wrote itself) the bytes must match the system's too.
+// On hand-edited files the system rewrites the whole file while the portable writer changes only the line it
+// writes: there `portable_after` says what the portable writer must leave, byte for byte.
 struct WriteStep {
     std::string section, key, value;
 };
@@ -88,11 +90,13 @@ struct WriteCase {
     std::optional<std::string> file;
     std::vector<WriteStep> steps;
     bool launcher_form;
+    std::optional<std::string> portable_after;  // hand-edited cases only
 };
 
 inline std::vector<WriteCase> profile_write_cases() {
+    const std::string long_version(3000, 'v');
     return {
-        {"default file, one switch", default_config_text(), {{"ck_kg", "data", "open"}}, true},
+        {"default file, one switch", default_config_text(), {{"ck_kg", "data", "open"}}, true, {}},
         {"default file, a run's writes",
          default_config_text(),
          {{"dh_kg", "data", "open"},
@@ -101,17 +105,76 @@ inline std::vector<WriteCase> profile_write_cases() {
           {"bf2_exe", "version", "UN-20170101"},
           {"dh_kg", "data", "close"},
           {"ck_kg", "data", "close"}},
-         true},
-        {"no file", std::nullopt, {{"ck_kg", "data", "open"}, {"ck_kg", "data", "close"}}, true},
-        {"missing section and key", default_config_text(), {{"zz", "k", "v"}, {"bf2_exe", "extra", "x"}}, true},
-        {"GBK value", default_config_text(), {{"bf2_exe", "version", "\xb2\xe2\xca\xd4-1"}}, true},
+         true,
+         {}},
+        {"no file", std::nullopt, {{"ck_kg", "data", "open"}, {"ck_kg", "data", "close"}}, true, {}},
+        {"missing section and key",
+         default_config_text(),
+         {{"zz", "k", "v"}, {"bf2_exe", "extra", "x"}},
+         true,
+         {}},
+        {"GBK value", default_config_text(), {{"bf2_exe", "version", "\xb2\xe2\xca\xd4-1"}}, true, {}},
+        {"empty values of the default file filled in",
+         default_config_text(),
+         {{"bf_X", "data", "1024"}, {"bf_Y", "data", "768"}},
+         true,
+         {}},
+        {"a value grown and shortened by thousands of bytes",
+         default_config_text(),
+         {{"bf2_exe", "version", long_version},
+          {"bf2_exe", "version", "v2"},
+          {"bf_X", "data", long_version},
+          {"bf_X", "data", ""}},
+         true,
+         {}},
         {"hand-edited: blanks and spaces",
          "; my settings\r\n\r\n[ck_kg]\r\n  data = close  \r\n\r\n[dh_kg]\r\ndata=close\r\n",
          {{"ck_kg", "data", "open"}},
-         false},
-        {"hand-edited: no line end after the last line", "[a]\r\nk=1", {{"a", "k", "2"}}, false},
-        {"hand-edited: key in other letter case", "[CK_KG]\r\nDATA=close\r\n", {{"ck_kg", "data", "open"}}, false},
+         false,
+         "; my settings\r\n\r\n[ck_kg]\r\n  data = open\r\n\r\n[dh_kg]\r\ndata=close\r\n"},
+        {"hand-edited: no line end after the last line",
+         "[a]\r\nk=1",
+         {{"a", "k", "2"}},
+         false,
+         "[a]\r\nk=2\r\n"},
+        {"hand-edited: key in other letter case",
+         "[CK_KG]\r\nDATA=close\r\n",
+         {{"ck_kg", "data", "open"}},
+         false,
+         "[CK_KG]\r\nDATA=open\r\n"},
+        {"hand-edited: blank lines, comments and a new key",
+         "[bf2_down]\r\n\r\nip = host.example\r\n; the "
+         "title\r\ntitle=Ostrel\r\n\r\n[bf2_exe]\r\nversion=1\r\n",
+         {{"bf2_down", "url", "tv.example/tv"}, {"bf2_exe", "version", "2"}},
+         false,
+         "[bf2_down]\r\n\r\nip = host.example\r\n; the title\r\ntitle=Ostrel\r\nurl=tv.example/tv\r\n\r\n"
+         "[bf2_exe]\r\nversion=2\r\n"},
     };
+}
+
+// Every section and key named in an INI text (for reading a whole file back), by the plain rules.
+inline std::vector<std::pair<std::string, std::string>> named_keys(const std::string& text) {
+    std::vector<std::pair<std::string, std::string>> keys;
+    std::string section;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t eol = text.find('\n', pos);
+        if (eol == std::string::npos) eol = text.size();
+        std::string line = text.substr(pos, eol - pos);
+        pos = eol + 1;
+        auto trim = [](std::string t) {
+            const auto b = t.find_first_not_of(" \t\r");
+            const auto e = t.find_last_not_of(" \t\r");
+            return b == std::string::npos ? std::string() : t.substr(b, e - b + 1);
+        };
+        line = trim(line);
+        if (line.size() > 1 && line.front() == '[' && line.back() == ']') {
+            section = trim(line.substr(1, line.size() - 2));
+        } else if (const auto eq = line.find('='); eq != std::string::npos && !section.empty()) {
+            keys.emplace_back(section, trim(line.substr(0, eq)));
+        }
+    }
+    return keys;
 }
 
 }  // namespace kv::test

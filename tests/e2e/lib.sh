@@ -28,6 +28,38 @@ check_match() {  # description regex actual
     fi
 }
 
+# Waiting on a condition instead of sleeping: polls a command until its output is the expected text (or matches
+# the pattern), for at most E2E_WAIT seconds (30 unless set), and prints the last output. Status 0 when it came.
+poll_for() {  # expected command...
+    local want=$1 got="" deadline=$((SECONDS + ${E2E_WAIT:-30})); shift
+    while :; do
+        got=$("$@")
+        [ "$got" == "$want" ] && { printf '%s' "$got"; return 0; }
+        [ $SECONDS -ge $deadline ] && { printf '%s' "$got"; return 1; }
+        sleep 0.1
+    done
+}
+poll_match() {  # pattern command...
+    local re=$1 got="" deadline=$((SECONDS + ${E2E_WAIT:-30})); shift
+    while :; do
+        got=$("$@")
+        [[ "$got" =~ $re ]] && { printf '%s' "$got"; return 0; }
+        [ $SECONDS -ge $deadline ] && { printf '%s' "$got"; return 1; }
+        sleep 0.1
+    done
+}
+check_eventually() {  # description expected command...
+    local desc=$1 want=$2; shift 2
+    check "$desc" "$want" "$(poll_for "$want" "$@")"
+}
+check_match_eventually() {  # description pattern command...
+    local desc=$1 re=$2; shift 2
+    check_match "$desc" "$re" "$(poll_match "$re" "$@")"
+}
+# Fields of the main window and of a control, for the polls above.
+window_field() { field "$1" "$(drv window)"; }
+control_field() { field "$2" "$(drv state "$1")"; }
+
 e2e_finish() {
     e2e_stop_launcher
     echo "$E2E_PASSED passed, $E2E_FAILED failed"
@@ -60,7 +92,7 @@ e2e_start_launcher() {
 e2e_wait_launcher_exit() {
     local pid=$E2E_LAUNCHER_PID i
     E2E_EXIT=124
-    for i in $(seq 1 100); do
+    for i in $(seq 1 300); do
         if ! kill -0 "$pid" 2>/dev/null; then wait "$pid"; E2E_EXIT=$?; break; fi
         sleep 0.1
     done

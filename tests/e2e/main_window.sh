@@ -8,8 +8,7 @@ read -r SW SH <<< "$(screen_size)"
 echo "first start writes the default file and shows the layout states"
 G=$(e2e_game_dir first)
 e2e_start_launcher "$G"
-sleep 0.5
-check "default settings file, byte for byte" "$(default_config_text | od -An -c)" "$(od -An -c < "$G/BF_config.ini")"
+check_eventually "default settings file, byte for byte" "$(default_config_text | od -An -c)" od -An -c "$G/BF_config.ini"
 check "X shows the screen width" "$SW" "$(drv get X)"
 check "Y shows the screen height" "$SH" "$(drv get Y)"
 s=$(drv state CKMS); check "CKMS unchecked" "0" "$(field checked "$s")"
@@ -27,9 +26,29 @@ check "title text" "Korvalen(联合版)" "$(drv get 透明标签2)"
 s=$(drv state 编辑框2); check "编辑框2 lies in the cut-away band" "5 8" "$(field x "$s") $(field y "$s")"
 s=$(drv state wangluo_banben); check "wangluo_banben hidden" "0" "$(field visible "$s")"
 check "注册表 holds the default text" "$(default_config_text | tr -d '\r')" "$(drv get 注册表 | tr -d '\r')"
-sleep 1.2
-check_match "clock line ticks" '^[0-9]{4}年[0-9]{1,2}月[0-9]{1,2}日' "$(drv get 编辑框4)"
+check_match_eventually "clock line ticks" '^[0-9]{4}年[0-9]{1,2}月[0-9]{1,2}日' drv get 编辑框4
 e2e_shot main-first-start
+
+echo "the echo line: white text on its blue, and no focus from a click"
+# Pixels of a control on the screen: how many are pure white and how many the panel blue.
+echo_colours() {
+    local l t r b shot
+    read -r l t r b <<< "$(drv screen-rect 编辑框3)"
+    shot=$(import -window root -crop "$((r - l))x$((b - t))+$l+$t" -depth 8 txt:- 2>/dev/null)
+    printf 'white=%s blue=%s' "$([ "$(grep -c '#FFFFFF' <<< "$shot")" -gt 30 ] && echo yes || echo no)" \
+        "$([ "$(grep -c '#1C46E3' <<< "$shot")" -gt 300 ] && echo yes || echo no)"
+}
+drv set 编辑框3 "WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW" >/dev/null
+check_eventually "white text on the blue line" "white=yes blue=yes" echo_colours
+e2e_shot main-echo-line
+read -r xl xt xr xb <<< "$(drv screen-rect X)"
+read -r el et er eb <<< "$(drv screen-rect 编辑框3)"
+xdotool mousemove --sync $(( (xl + xr) / 2 )) $(( (xt + xb) / 2 )) click 1
+check_eventually "a click puts the focus into X" "X" drv focus
+xdotool mousemove --sync $(( (el + er) / 2 )) $(( (et + eb) / 2 )) click 1
+drv settle >/dev/null
+check "a click on the echo line leaves it there" "X" "$(drv focus)"
+check "the echo line keeps its text" "WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW" "$(drv get 编辑框3)"
 
 echo "a close request stores both switches"
 drv click TGDH >/dev/null
@@ -69,8 +88,7 @@ e2e_start_http "$HTTP_LOG"
 G=$(e2e_game_dir browser)
 default_config_text | sed "s/^ip=.*\r\$/ip=127.0.0.1:$E2E_HTTP_PORT\r/" > "$G/BF_config.ini"
 e2e_start_launcher "$G"
-for i in $(seq 1 50); do grep -q 'GET /ostrel' "$HTTP_LOG" 2>/dev/null && break; sleep 0.2; done
-check "the page request reached the host" "GET /ostrel HTTP/1.1" "$(grep -m1 'GET /ostrel' "$HTTP_LOG")"
+check_eventually "the page request reached the host" "GET /ostrel HTTP/1.1" grep -m1 'GET /ostrel' "$HTTP_LOG"
 check "update host label" "127.0.0.1:$E2E_HTTP_PORT" "$(drv get 透明标签5)"
 e2e_stop_launcher
 e2e_stop_http
@@ -107,15 +125,19 @@ check "window shown" "1" "$(field visible "$(drv window)")"
 check "nothing written at start-up" "" "$(cmp -s "$G/BF_config.ini" "$G/before.bin" || echo changed)"
 e2e_stop_launcher
 
-echo "a read-only folder: the first start cannot write the file and carries on"
+echo "a folder where the settings file should be: the player is told, and nothing is written there"
 G=$(e2e_game_dir readonly)
-mkdir "$G/BF_config.ini"   # a folder in the file's place: no write can succeed, even as root
+mkdir "$G/BF_config.ini"   # unreadable as a file and never writable, even as root
 e2e_start_launcher "$G"
 check "window shown" "1" "$(field visible "$(drv window)")"
+check_match "the player is told the settings cannot be read" '^温馨提示\|无法读取设置文件BF_config.ini' "$(drv msgbox 20000)"
+drv msgbox-ok >/dev/null
 check "X shows the screen width" "$SW" "$(drv get X)"
 drv click CKMS >/dev/null
-check "a click with no writable file is lost silently" "1" "$(field visible "$(drv window)")"
-e2e_stop_launcher
+drv close >/dev/null
+e2e_wait_launcher_exit
+check "the launcher closed normally" "0" "$E2E_EXIT"
+check "the folder is untouched" "folder, empty" "$([ -d "$G/BF_config.ini" ] && echo folder), $(ls -A "$G/BF_config.ini" | wc -l | sed 's/^0$/empty/')"
 
 echo "launcher at the root of a drive"
 G=$(e2e_game_dir root)

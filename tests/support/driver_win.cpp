@@ -28,10 +28,18 @@
 //   no-msgbox                 "none" when no message box is shown (exit 1 otherwise)
 //   msgbox-ok                 presses OK (Enter) on the message box
 //   msgbox-cancel             presses Cancel on the message box
+//   settle [ms]               waits until the main window has handled the input sent before (its clock line
+//                             changed twice: a timer comes only after pending input)
+//   focus                     the name of the main window's control that has the keyboard focus, or "none"
+//   main-windows              one line per launcher main window: visible=0/1 path=<编辑框2>
+//   processes EXE             how many processes run the program EXE (file name, any letter case)
+//   hold FILE RELEASE [ms]    opens FILE without sharing, prints "held", keeps it until the file RELEASE
+//   exists
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <iterator>
@@ -258,9 +266,86 @@ int wait_ms(const std::vector<std::wstring>& a, std::size_t i, int dflt) {
     return i < a.size() ? _wtoi(a[i].c_str()) : dflt;
 }
 
+std::wstring name_of(const Kind& kind, HWND top, HWND control) {
+    for (std::size_t i = 0; control && i < kind.count; ++i)
+        if (find_descendant(top, kind.names[i].id) == control) return kind.names[i].name;
+    return control ? L"other" : L"none";
+}
+
+bool wait_for_file(const std::wstring& file, DWORD ms) {
+    const DWORD start = GetTickCount();
+    while (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        if (GetTickCount() - start >= ms) return false;
+        Sleep(50);
+    }
+    return true;
+}
+
+// Commands about the launcher as a whole: processes, files, several main windows, input handled. Sets
+// `ok` and returns true when `a` was one of them.
+bool run_launcher_command(const std::vector<std::wstring>& a, bool& ok) {
+    const std::wstring& cmd = a[0];
+    ok = true;
+    if (cmd == L"settle") {
+        HWND top = nullptr;
+        HWND clock = find_control(L"编辑框4", top);
+        const DWORD start = GetTickCount(), limit = static_cast<DWORD>(wait_ms(a, 1, 15000));
+        std::wstring last = clock ? text_of(clock) : L"";
+        int changes = 0;
+        while (clock && changes < 2 && GetTickCount() - start < limit) {
+            Sleep(50);
+            const std::wstring now = text_of(clock);
+            if (now != last) ++changes;
+            last = now;
+        }
+        ok = changes == 2;
+        out(ok ? L"ok" : L"timeout");
+    } else if (cmd == L"focus") {
+        HWND main = main_window();
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        ok = main && GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info);
+        out(ok ? name_of(kKinds[0], main, info.hwndFocus) : L"no main window");
+    } else if (cmd == L"main-windows") {
+        EnumWindows(
+            [](HWND h, LPARAM) -> BOOL {
+                wchar_t cls[64] = {};
+                GetClassNameW(h, cls, 64);
+                if (std::wstring(cls) == kv::ui::kMainWindowClass)
+                    out(L"visible=" + std::to_wstring(IsWindowVisible(h) ? 1 : 0) + L" path=" +
+                        text_of(find_descendant(h, kv::ui::kClientPathEdit)));
+                return TRUE;
+            },
+            0);
+    } else if (cmd == L"processes" && a.size() >= 2) {
+        int count = 0;
+        HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        PROCESSENTRY32W entry{};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Process32FirstW(snap, &entry); more; more = Process32NextW(snap, &entry))
+            if (lstrcmpiW(entry.szExeFile, a[1].c_str()) == 0) ++count;
+        if (snap != INVALID_HANDLE_VALUE) CloseHandle(snap);
+        out(std::to_wstring(count));
+    } else if (cmd == L"hold" && a.size() >= 3) {
+        HANDLE f =
+            CreateFileW(a[1].c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ok = f != INVALID_HANDLE_VALUE;
+        out(ok ? L"held" : L"failed " + std::to_wstring(GetLastError()));
+        if (ok) {
+            wait_for_file(a[2], static_cast<DWORD>(wait_ms(a, 3, 120000)));
+            CloseHandle(f);
+            out(L"released");
+        }
+    } else {
+        return false;
+    }
+    return true;
+}
+
 // Runs one command; false on failure (the driver then exits 1).
 bool run(const std::vector<std::wstring>& a) {
     const std::wstring& cmd = a[0];
+    if (bool ok = true; run_launcher_command(a, ok)) return ok;
     if (cmd == L"sleep") {
         Sleep(static_cast<DWORD>(wait_ms(a, 1, 100)));
         return true;
