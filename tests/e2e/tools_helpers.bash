@@ -6,10 +6,16 @@ winpath() { printf 'Z:%s' "$(printf '%s' "$1" | sed 's#/#\\#g')"; }
 # A value as the registry holds it, the way `reg query` shows it: "REG_DWORD 0x556", "REG_SZ Chinese"; empty
 # when it is missing. Extra arguments go to reg (such as /reg:32).
 reg_value() {  # key name [reg options]
-    local key=$1 name=$2
+    local key=$1 name=$2 value try
     shift 2
-    wine reg query "$key" /v "$name" "$@" 2>/dev/null | tr -d '\r' |
-        awk -v n="$name" '$1 == n { $1 = ""; sub(/^ +/, ""); gsub(/ +/, " "); print; exit }'
+    # A value is read again when nothing came back: under load a start of `wine reg` now and then prints
+    # nothing at all. What is there does not change between the tries.
+    for try in 1 2 3; do
+        value=$(wine reg query "$key" /v "$name" "$@" 2>/dev/null | tr -d '\r' |
+            awk -v n="$name" '$1 == n { $1 = ""; sub(/^ +/, ""); gsub(/ +/, " "); print; exit }')
+        [ -n "$value" ] && break
+    done
+    printf '%s\n' "$value"
 }
 
 # The colour of the text in a screen rectangle over a dark `background` (#RRGGBB): the brightest colour that

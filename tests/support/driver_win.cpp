@@ -16,6 +16,10 @@
 //   screen-rect NAME          left top right bottom on the screen
 //   window [KIND]             visible=0/1 enabled=0/1 iconic=0/1 x= y= w= h= region=<complex|simple|null|error> title=...
 //   close-window KIND         posts WM_CLOSE to that window
+//   input-state KIND          the window thread's active and focus windows and whether they are KIND's:
+//                             active=<class> focus=<class> (or none)
+//   close-titled TITLE [ms]   posts WM_CLOSE to another program's top-level window of that title and waits
+//                             until it is gone (a file manager the launcher opened, say)
 //   window-state KIND         count=N (windows of that kind) enabled= zoomed= iconic= foreground= (0/1)
 //   sys-command KIND minimize|maximize|restore   posts the system command, as the caption's buttons do
 //   read-link PATH            a shell link read back: target=|dir=|icon=PATH,INDEX|description=|show=|args=|hotkey=
@@ -427,6 +431,37 @@ bool run(const std::vector<std::wstring>& a) {
             L" iconic=" + std::to_wstring(IsIconic(w) ? 1 : 0) + L" foreground=" +
             std::to_wstring(GetForegroundWindow() == w ? 1 : 0));
         return true;
+    }
+    if (cmd == L"input-state" && a.size() >= 2) {
+        const Kind* kind = find_kind(a[1]);
+        HWND w = kind ? top_window(*kind) : nullptr;
+        if (!w) {
+            out(L"no window");
+            return false;
+        }
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &info);
+        auto name = [](HWND h) -> std::wstring {
+            if (!h) return L"none";
+            wchar_t cls[64] = {};
+            GetClassNameW(h, cls, 64);
+            return cls;
+        };
+        out(L"active=" + name(info.hwndActive) + L" focus=" + name(info.hwndFocus));
+        return true;
+    }
+    if (cmd == L"close-titled" && a.size() >= 2) {
+        HWND w = FindWindowW(nullptr, a[1].c_str());
+        if (!w) {
+            out(L"no window");
+            return false;
+        }
+        PostMessageW(w, WM_CLOSE, 0, 0);
+        const DWORD deadline = GetTickCount() + static_cast<DWORD>(wait_ms(a, 2, 10000));
+        while (IsWindow(w) && GetTickCount() < deadline) Sleep(50);
+        out(IsWindow(w) ? L"timeout" : L"ok");
+        return !IsWindow(w);
     }
     if (cmd == L"window" || cmd == L"close-window") {
         const Kind* kind = a.size() >= 2 ? find_kind(a[1]) : &kKinds[0];
