@@ -4,7 +4,8 @@
 # plainly no public key (no file, a private key, not text); src/update/update_key.cpp then checks the rest
 # (curve, point) with the launcher's own parser when it is compiled, and stops the build with the reason.
 #
-# kv_add_update_key(TARGET PEM) makes a static library that answers kv::update_public_key() with that key.
+# kv_add_update_key(TARGET PEM [DEMO]) makes a static library that answers kv::update_public_key() with that
+# key. Without DEMO, the demo key (scripts/demo, whose private half is public) draws a warning.
 #
 # Run as a script (cmake -DKV_KEY_FILE=... -DKV_KEY_HEADER=... -P cmake/UpdateKey.cmake) it only writes the
 # header; the tests use this.
@@ -42,6 +43,15 @@ function(kv_update_key_header pem header)
 endfunction()
 
 function(kv_add_update_key target pem)
+  set(demo ${CMAKE_SOURCE_DIR}/scripts/demo/demo-update-pub.pem)
+  if(NOT ARGV2 STREQUAL "DEMO" AND NOT pem STREQUAL "" AND EXISTS "${pem}" AND NOT IS_DIRECTORY "${pem}")
+    file(READ "${pem}" text)
+    file(READ "${demo}" demo_text)
+    if(text STREQUAL demo_text)
+      message(WARNING "KV_UPDATE_PUBKEY is the demo key, whose private half is in the repository: anyone can "
+                      "sign clients for this launcher. Make a key of your own (README: Signing your clients).")
+    endif()
+  endif()
   set(dir ${CMAKE_BINARY_DIR}/generated/${target})
   kv_update_key_header("${pem}" ${dir}/update_key_pem.h)
   add_library(${target} STATIC ${CMAKE_SOURCE_DIR}/src/update/update_key.cpp)
