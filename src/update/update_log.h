@@ -62,7 +62,8 @@ bool log_update_event(const UpdateEvent& e) noexcept;
 
 // Platform side.
 LogTime local_log_time();
-// GBK (code page 936) to UTF-8; bytes that are not GBK become U+FFFD.
+// GBK (code page 936) to UTF-8. Bytes that are not GBK are replaced (by U+FFFD natively, by the system's
+// choice on Windows); the result is always well-formed UTF-8.
 std::string gbk_to_utf8(std::string_view gbk);
 
 }  // namespace kv

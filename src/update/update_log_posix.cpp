@@ -1,5 +1,6 @@
 #include <iconv.h>
 
+#include <cerrno>
 #include <ctime>
 
 #include "update/update_log.h"
