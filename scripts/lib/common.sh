@@ -25,5 +25,7 @@ kv_ensure_packages() {
 # What building both targets needs.
 KV_BUILD_PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest g++-mingw-w64-x86-64-posix
                    binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev)
+# What scripts/sign-client (and its test) needs.
+KV_SIGN_PACKAGES=(openssl)
 # What running the Windows side under Wine, headless, needs.
 KV_WINE_PACKAGES=(wine64 wine xvfb xdotool imagemagick fonts-wqy-microhei x11-utils python3 procps)
