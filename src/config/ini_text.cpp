@@ -131,6 +131,12 @@ std::string get(std::string_view text, std::string_view section, std::string_vie
 }
 
 namespace {
+// Ends `out` with a line end: a bare CR left by an editor gets its LF, anything else a whole CR LF.
+void end_line(std::string& out) {
+    if (out.empty() || out.back() == '\n') return;
+    out.append(out.back() == '\r' ? "\n" : "\r\n");
+}
+
 std::string put_unterminated(std::string_view text, std::string_view sec, std::string_view k,
                              std::string_view value) {
     std::string out;
@@ -156,13 +162,13 @@ std::string put_unterminated(std::string_view text, std::string_view sec, std::s
         }
         // New key after the section's last line.
         out.append(text.substr(0, span->last_line_end));
-        if (span->last_line_end == span->last_content_end) out.append("\r\n");
+        end_line(out);
         out.append(k).append("=").append(value).append("\r\n");
         out.append(text.substr(span->last_line_end));
         return out;
     }
     out.append(text);
-    if (!out.empty() && out.back() != '\n') out.append("\r\n");
+    end_line(out);
     out.append("[").append(sec).append("]\r\n");
     out.append(k).append("=").append(value).append("\r\n");
     return out;
@@ -173,7 +179,7 @@ std::string put(std::string_view text, std::string_view section, std::string_vie
     const std::string_view sec = trim(section);
     const std::string_view k = trim(key);
     std::string out = put_unterminated(text, sec, k, value);
-    if (!out.empty() && out.back() != '\n') out.append("\r\n");
+    end_line(out);
     return out;
 }
 

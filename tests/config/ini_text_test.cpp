@@ -59,6 +59,9 @@ TEST(IniWrite, ChangesOnlyWhatItMustTouch) {
          "[a]\r\nk=" + std::string(5000, 'x') + "\r\n[b]\r\nj=1\r\n", "a", "k", "s",
          "[a]\r\nk=s\r\n[b]\r\nj=1\r\n"},
         {"a value emptied", "[a]\r\nk=old\r\nj=2\r\n", "a", "k", "", "[a]\r\nk=\r\nj=2\r\n"},
+        {"a key added after a last line ending in a bare CR", "[a]\r\nk=1\r", "a", "j", "2",
+         "[a]\r\nk=1\r\nj=2\r\n"},
+        {"a section added after a bare CR", "[a]\r\nk=1\r", "b", "j", "2", "[a]\r\nk=1\r\n[b]\r\nj=2\r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -131,9 +131,6 @@ void ini(std::string_view in) {
     const std::string out = ini::put(text, section, key, value);
     check(!out.empty() && out.back() == '\n', "the written text does not end with a line end");
     if (!storable(section, key, value)) return;
-    // Left to the settings code's owner: a text ending in a bare '\r' has a key added after it glued onto its
-    // last line, where it cannot be read back.
-    if (!text.empty() && text.back() == '\r') return;
     check(ini::get(out, section, key) == value, "a stored value does not read back");
     // A value replaces the old one where it stands. (An empty one may lose a blank after the '=' the second
     // time, which reads the same.)
