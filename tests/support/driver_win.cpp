@@ -116,12 +116,12 @@ HWND find_descendant(HWND top, int id) {
 }
 
 // "NAME" on the main window or "KIND/NAME"; sets `top` to the control's window.
-HWND find_control(const std::wstring& spec, HWND& top) {
+HWND find_control(const std::wstring& named, HWND& top) {
     const Kind* kind = &kKinds[0];
-    std::wstring name = spec;
-    if (const auto slash = spec.find(L'/'); slash != std::wstring::npos) {
-        kind = find_kind(spec.substr(0, slash));
-        name = spec.substr(slash + 1);
+    std::wstring name = named;
+    if (const auto slash = named.find(L'/'); slash != std::wstring::npos) {
+        kind = find_kind(named.substr(0, slash));
+        name = named.substr(slash + 1);
         if (!kind) return nullptr;
     }
     top = top_window(*kind);
@@ -246,11 +246,11 @@ bool read_link(const std::wstring& path) {
     return ok;
 }
 
-bool make_volatile_key(const std::wstring& spec) {
+bool make_volatile_key(const std::wstring& key_path) {
     HKEY root = nullptr;
     std::wstring path;
-    if (spec.rfind(L"HKLM\\", 0) == 0) root = HKEY_LOCAL_MACHINE, path = spec.substr(5);
-    else if (spec.rfind(L"HKCU\\", 0) == 0) root = HKEY_CURRENT_USER, path = spec.substr(5);
+    if (key_path.rfind(L"HKLM\\", 0) == 0) root = HKEY_LOCAL_MACHINE, path = key_path.substr(5);
+    else if (key_path.rfind(L"HKCU\\", 0) == 0) root = HKEY_CURRENT_USER, path = key_path.substr(5);
     if (!root) return false;
     HKEY key = nullptr;
     DWORD disposition = 0;
